@@ -90,9 +90,9 @@ bool decode(unsigned code_page, std::string_view bytes, std::u16string& out) {
 }
 
 // Encodes UTF-16 into a code page; characters it cannot hold, and lone surrogates, become the
-// replacement (default_char for ANSI, U+FFFD for UTF-8).
+// replacement (default_char for ANSI, U+FFFD for UTF-8), and `replaced` tells whether any did.
 bool encode(unsigned code_page, std::u16string_view units, std::string_view replacement,
-            std::string& out) {
+            std::string& out, bool* replaced = nullptr) {
   const char* name = iconv_name(code_page);
   if (!name) return false;
   Converter converter(name, "UTF-16LE");
@@ -104,6 +104,7 @@ bool encode(unsigned code_page, std::u16string_view units, std::string_view repl
     converter.run(in, left, out);
     if (left > 0) {
       out.append(replacement);
+      if (replaced) *replaced = true;
       // Skip one unit, or a whole pair when a valid pair could not be encoded.
       size_t unit = (in - le.data()) / 2;
       size_t skip = 1;
@@ -174,8 +175,9 @@ int WideCharToMultiByte(unsigned code_page, unsigned /*flags*/, const char16_t* 
   std::u16string_view units(source, source_length(source, source_length_in));
   std::string replacement = code_page == CP_UTF8 ? "\xEF\xBF\xBD" : (default_char ? default_char : "?");
   std::string bytes;
-  if (!encode(code_page, units, replacement, bytes)) return 0;
-  if (used_default_char) *used_default_char = false;
+  bool replaced = false;
+  if (!encode(code_page, units, replacement, bytes, &replaced)) return 0;
+  if (used_default_char) *used_default_char = replaced;
   if (destination_size == 0) return static_cast<int>(bytes.size());
   if (!destination) return 0;
   if (bytes.size() <= static_cast<size_t>(destination_size)) {

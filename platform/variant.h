@@ -18,6 +18,8 @@ class Variant {
 
   Variant() = default;
   Variant(std::u16string s) : value_(std::move(s)) {}
+  // Without this a u"..." literal would pick Variant(bool) through the pointer conversion.
+  Variant(const char16_t* s) : value_(std::u16string(s)) {}
   Variant(std::int32_t n) : value_(n) {}
   Variant(double x) : value_(x) {}
   Variant(bool b) : value_(b) {}
