@@ -20,7 +20,8 @@ Bytes bytes_mid(const Bytes& bytes, int start, int n) {
 Bytes replace_bytes(const Bytes& bytes, const Bytes& old_bytes, const Bytes& new_bytes, int start,
                     std::optional<int> max_count) {
   const std::size_t from = start > 1 ? static_cast<std::size_t>(start) - 1 : 0;
-  if (bytes.empty() || old_bytes.empty() || from >= bytes.size() || (max_count && *max_count <= 0)) {
+  if (bytes.empty() || old_bytes.empty() || from >= bytes.size() ||
+      (max_count && *max_count <= 0)) {
     return bytes;
   }
   Bytes out;

@@ -22,8 +22,12 @@ bool has_lead_byte_in_word(const char* bytes) {
 
 CharacterScan::CharacterScan(std::string_view text, std::string_view needle, bool ignore_case,
                              std::size_t from)
-    : text_(text), needle_(needle), border_(needle.size(), 0), ignore_case_(ignore_case),
-      offset_(from), char_start_(from) {
+    : text_(text),
+      needle_(needle),
+      border_(needle.size(), 0),
+      ignore_case_(ignore_case),
+      offset_(from),
+      char_start_(from) {
   if (ignore_case_) {
     for (char& c : needle_) c = static_cast<char>(fold_case(static_cast<unsigned char>(c)));
   }

@@ -35,10 +35,10 @@ class CharacterScan {
   unsigned char folded(std::size_t offset) const;
 
   std::string_view text_;
-  std::string needle_;         // folded when case is ignored
+  std::string needle_;               // folded when case is ignored
   std::vector<std::size_t> border_;  // border_[k]: longest proper border of needle_[0..k]
   bool ignore_case_;
-  std::size_t offset_;   // next byte the automaton reads
+  std::size_t offset_;  // next byte the automaton reads
   std::size_t matched_ = 0;
   std::size_t char_start_;  // a character start at or before every offset still to be asked about
 };

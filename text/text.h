@@ -62,6 +62,7 @@ Bytes replace_bytes(const Bytes& bytes, const Bytes& old_bytes, const Bytes& new
                     int start = 1, std::optional<int> max_count = std::nullopt);
 bool bytes_equal(const Bytes& a, const Bytes& b);
 Bytes blank_bytes(int n);
+// The path is converted to the UTF-8 file name; only a regular file is read.
 Bytes read_file(const Text& path);
 
 template <class... Rest>

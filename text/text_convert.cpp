@@ -18,10 +18,13 @@ char half_width_form(unsigned char lead, unsigned char trail) {
   if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) return static_cast<char>(trail - 0x80);
   if (lead == 0xA1) {
     switch (trail) {
-      case 0xA1: return ' ';
-      case 0xAB: return '~';
+      case 0xA1:
+        return ' ';
+      case 0xAB:
+        return '~';
       case 0xEE:
-      case 0xEF: return '*';
+      case 0xEF:
+        return '*';
     }
   }
   return 0;
@@ -79,8 +82,8 @@ Text int_to_text(int n) { return std::to_string(n); }
 
 Text double_to_text(double x) {
   char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, x,
-                                    std::chars_format::general, 13);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 13);
   Text out(buffer, result.ptr);
   // The C library pads the exponent to two digits; the number texts callers expect carry three.
   const std::size_t exponent = out.find('e');
@@ -94,7 +97,8 @@ Text double_to_text(double x) {
 
 Text hex_text(int n) {
   char buffer[8];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::uint32_t>(n), 16);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::uint32_t>(n), 16);
   Text out(buffer, result.ptr);
   for (char& c : out) {
     if (c >= 'a') c = static_cast<char>(c - 'a' + 'A');

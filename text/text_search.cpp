@@ -15,14 +15,16 @@ int position_of(std::size_t offset) {
   return offset == CharacterScan::npos ? -1 : static_cast<int>(offset + 1);
 }
 
-std::size_t offset_of_start(int start) { return start > 1 ? static_cast<std::size_t>(start) - 1 : 0; }
+std::size_t offset_of_start(int start) {
+  return start > 1 ? static_cast<std::size_t>(start) - 1 : 0;
+}
 
 }  // namespace
 
 int find_text(const Text& text, const Text& needle, int start, bool ignore_case) {
   const std::size_t from = offset_of_start(start);
   if (from >= text.size()) return -1;
-  if (needle.empty()) return 1;  // 1, not `start`: callers rely on it
+  if (needle.empty()) return 1;  // at 1 whatever the start
   CharacterScan scan(text, needle, ignore_case, from);
   return position_of(scan.next());
 }
@@ -31,8 +33,9 @@ int find_text_reverse(const Text& text, const Text& needle, std::optional<int> l
                       bool ignore_case) {
   const std::int64_t length = static_cast<std::int64_t>(text.size());
   const std::size_t range =
-      limit ? static_cast<std::size_t>(std::clamp<std::int64_t>(std::int64_t{*limit} - 1, 0, length))
-            : text.size();
+      limit
+          ? static_cast<std::size_t>(std::clamp<std::int64_t>(std::int64_t{*limit} - 1, 0, length))
+          : text.size();
   if (range == 0) return -1;
   if (needle.empty()) return 1;
   CharacterScan scan(std::string_view(text).substr(0, range), needle, ignore_case, 0);

@@ -56,7 +56,8 @@ TEST_P(HeaderLineTest, SplitsAtTheFirstColonAndTrims) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, HeaderLineTest,
     testing::Values(
-        HeaderCase{"Content-Type: text/html; charset=gbk", "Content-Type", "text/html; charset=gbk"},
+        HeaderCase{"Content-Type: text/html; charset=gbk", "Content-Type",
+                   "text/html; charset=gbk"},
         HeaderCase{"Date: 12:30:00", "Date", "12:30:00"}, HeaderCase{"X:", "X", ""},
         HeaderCase{"HTTP/1.1 200 OK", "", ""}, HeaderCase{"", "", ""},
         HeaderCase{" \xA1\xA1Name \t: \xA1\xA1 v ", "Name \t", "v"},
