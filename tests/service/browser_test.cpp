@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,8 +23,6 @@
 #include "qr_fixture.h"
 #include "service_harness.h"
 
-extern char** environ;
-
 namespace varnelle::service::testing {
 namespace {
 
@@ -36,30 +33,11 @@ constexpr const char* kElementKey = "element-6066-11e4-a52e-4f735466cecf";
 
 bool runnable(const char* path) { return access(path, X_OK) == 0; }
 
-// Runs a program to its end with extra environment; its exit status.
-int run(const std::vector<std::string>& args, const std::vector<std::string>& env_extra,
-        pid_t* background = nullptr) {
-  std::vector<std::string> env_strings = env_extra;
-  for (char** e = environ; *e; ++e) env_strings.push_back(*e);
-  std::vector<char*> argv, envp;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  for (std::string& e : env_strings) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
-  if (background) {
-    *background = pid;
-    return 0;
-  }
+// Runs a program to its end; its exit status.
+int run(const std::vector<std::string>& args, const std::vector<std::string>& env_extra) {
+  pid_t pid = spawn_program(args, env_extra);
   int status = 0;
-  waitpid(pid, &status, 0);
+  if (pid < 0 || waitpid(pid, &status, 0) < 0) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -169,8 +147,8 @@ TEST(BrowserPage, DecodesAPickedPictureInChromium) {
       .write(reinterpret_cast<const char*>(picture.data()), picture.size());
 
   const int driver_port = free_loopback_port();
-  pid_t driver = -1;
-  ASSERT_EQ(run({kChromedriver, "--port=" + std::to_string(driver_port)}, env, &driver), 0);
+  const pid_t driver = spawn_program({kChromedriver, "--port=" + std::to_string(driver_port)}, env);
+  ASSERT_GT(driver, 0);
   struct Reaper {
     pid_t pid;
     ~Reaper() {

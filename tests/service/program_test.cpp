@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,8 +12,6 @@
 #include <utility>
 
 #include "service_harness.h"
-
-extern char** environ;
 
 namespace varnelle::service::testing {
 namespace {
@@ -25,22 +22,12 @@ class Program {
   Program(const std::vector<std::string>& args, const std::vector<std::string>& env_extra) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    std::vector<std::string> env_strings = env_extra;
-    for (char** e = environ; *e; ++e) env_strings.push_back(*e);
-    std::vector<char*> argv{const_cast<char*>(VARNELLE_SERVICE_PROGRAM)}, envp;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    for (std::string& e : env_strings) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    int rc = posix_spawn(&pid_, VARNELLE_SERVICE_PROGRAM, &actions, nullptr, argv.data(),
-                         envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    std::vector<std::string> argv{VARNELLE_SERVICE_PROGRAM};
+    argv.insert(argv.end(), args.begin(), args.end());
+    pid_ = spawn_program(argv, env_extra, fds[1]);
     close(fds[1]);
     out_ = fds[0];
-    if (rc != 0) throw std::runtime_error("posix_spawn failed");
+    if (pid_ < 0) throw std::runtime_error("the program did not start");
   }
   ~Program() {
     if (pid_ > 0) {

@@ -5,9 +5,16 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <stdexcept>
+
+extern char** environ;
 
 namespace varnelle::service::testing {
 
@@ -111,6 +118,35 @@ Reply RunningService::decode(const std::string& path, const std::string& cookie,
 Reply RunningService::post(const std::string& target, const std::string& body,
                            const std::string& content_type, const std::string& cookie) const {
   return to_reply(client()->Post(target, cookie_header(cookie), body, content_type));
+}
+
+pid_t spawn_program(const std::vector<std::string>& args, const std::vector<std::string>& env_extra,
+                    int stdout_fd) {
+  std::vector<std::string> env_strings = env_extra;
+  for (char** e = environ; *e; ++e) {
+    std::string_view entry = *e;
+    std::string_view name = entry.substr(0, entry.find('=') + 1);
+    bool replaced = std::ranges::any_of(
+        env_extra, [&](const std::string& extra) { return extra.starts_with(name); });
+    if (!replaced) env_strings.emplace_back(entry);
+  }
+  std::vector<char*> argv, envp;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  for (std::string& e : env_strings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (stdout_fd >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, stdout_fd, STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  }
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? pid : -1;
 }
 
 std::string varnelle_upload_body(const std::vector<std::uint8_t>& bytes,

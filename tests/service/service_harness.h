@@ -4,6 +4,7 @@
 // the percent-encoded decode form.
 
 #include <httplib.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -69,6 +70,12 @@ class RunningService {
   std::unique_ptr<Service> service_;
   std::thread thread_;
 };
+
+// Starts a program with the environment of this process, changed by env_extra ("NAME=value"
+// each), its standard output on stdout_fd (-1: /dev/null) and its standard error discarded.
+// The process id, or -1.
+pid_t spawn_program(const std::vector<std::string>& args, const std::vector<std::string>& env_extra,
+                    int stdout_fd = -1);
 
 // The multipart body Varnelle sends, byte for byte.
 std::string varnelle_upload_body(const std::vector<std::uint8_t>& bytes,
