@@ -32,9 +32,11 @@ struct Image {
   bool empty() const { return frames.empty(); }
 };
 
-// A hint for decoders that can decode smaller than full size (JPEG): the size the picture will be
-// shown at. 0 means full size. The frames may then be smaller than the picture's own size; width
-// and height of the Image stay the picture's own.
+// The box a picture is about to be drawn in. With a box, every frame comes back at the
+// picture's placement in it (fit_into_box), ready to draw: a JPEG shown at half its size or less
+// is first decoded smaller by libjpeg's DCT scaling, and any picture larger than its placement is
+// then shrunk by area averaging. width and height of the Image stay the picture's own. A target
+// width or height of 0 means no box: frames at the picture's own size.
 struct DecodeHint {
   int target_width = 0;
   int target_height = 0;
