@@ -379,9 +379,13 @@ struct CurlHttpRequest::State {
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, server_lines.get());
     set_method_and_body(body_data, body_size);
 
-    if (curl_easy_perform(curl) != CURLE_OK) return false;
+    CURLcode outcome = curl_easy_perform(curl);
     long code = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+    // A redirect to a scheme that is not allowed (https to http) is not followed: the redirect
+    // itself is the reply.
+    bool redirect_refused = outcome == CURLE_UNSUPPORTED_PROTOCOL && code / 100 == 3;
+    if (outcome != CURLE_OK && !redirect_refused) return false;
     has_response = true;
     body = std::move(transfer.body);
     header_block = std::move(transfer.header_block);

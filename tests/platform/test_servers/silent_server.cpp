@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -26,13 +27,50 @@ int bind_loopback(int& port) {
   return fd;
 }
 
-}  // namespace
-
-SilentServer::SilentServer() : socket_(bind_loopback(port_)) {
-  if (listen(socket_, 64) != 0) throw std::runtime_error("silent server: cannot listen");
+// Waits up to 20 ms for fd to become readable, so that a stop request is seen soon.
+bool readable(int fd) {
+  pollfd entry{fd, POLLIN, 0};
+  return poll(&entry, 1, 20) > 0;
 }
 
-SilentServer::~SilentServer() { close(socket_); }
+}  // namespace
+
+SilentServer::SilentServer() {
+  socket_ = bind_loopback(port_);
+  if (listen(socket_, 64) != 0) {
+    close(socket_);
+    throw std::runtime_error("silent server: cannot listen");
+  }
+  thread_ = std::thread([this] { take_connections(); });
+}
+
+SilentServer::~SilentServer() {
+  stopping_ = true;
+  thread_.join();
+  close(socket_);
+}
+
+std::string SilentServer::received() const {
+  std::lock_guard lock(mutex_);
+  return received_;
+}
+
+void SilentServer::take_connections() {
+  while (!stopping_) {
+    if (!readable(socket_)) continue;
+    int connection = accept(socket_, nullptr, nullptr);
+    if (connection < 0) continue;
+    char buffer[4096];
+    while (!stopping_) {
+      if (!readable(connection)) continue;
+      ssize_t n = read(connection, buffer, sizeof buffer);
+      if (n <= 0) break;
+      std::lock_guard lock(mutex_);
+      received_.append(buffer, static_cast<size_t>(n));
+    }
+    close(connection);
+  }
+}
 
 int closed_port() {
   int port = 0;

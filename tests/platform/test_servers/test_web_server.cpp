@@ -102,6 +102,7 @@ TestWebServer::TestWebServer(std::unique_ptr<Impl> impl) : impl_(std::move(impl)
   s.server->Put(".*", handler);
   s.server->Delete(".*", handler);
   s.server->Options(".*", handler);
+  s.server->set_tcp_nodelay(true);  // headers and body go out in separate writes
   s.port = s.server->bind_to_any_port("127.0.0.1");
   if (s.port <= 0) throw std::runtime_error("test web server: cannot bind");
   s.thread = std::thread([&s] { s.server->listen_after_bind(); });
