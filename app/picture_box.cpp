@@ -36,9 +36,8 @@ QPixmap to_pixmap(const image::Frame& frame, QSize device_size, qreal ratio) {
 
 }  // namespace
 
+// Not filled: the box has no look of its own, so a blank box is the group box's face.
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
-  setBackgroundRole(QPalette::Window);
-  setAutoFillBackground(true);
   animation_.setSingleShot(true);
   connect(&animation_, &QTimer::timeout, this, &PictureBox::show_next_frame);
 }

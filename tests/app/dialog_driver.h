@@ -2,6 +2,8 @@
 // Answers a modal dialog from the test: the action runs inside the dialog's own loop, once the
 // dialog is up, and must close it.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -32,7 +34,7 @@ void when_shown(std::function<void(Dialog&)> action) {
 inline void type_file_name(QFileDialog& dialog, const QString& path) {
   auto* file_name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
   dialog.activateWindow();
-  QTest::qWaitForWindowActive(&dialog);
+  if (!QTest::qWaitForWindowActive(&dialog)) ADD_FAILURE() << "the file dialog never came up";
   file_name->setFocus();
   file_name->setText(path);
 }
