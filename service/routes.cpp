@@ -122,6 +122,7 @@ void Routes::install(httplib::Server& server) {
   server.set_payload_max_length(options_.max_upload);
   // A client that asks first learns about a too large body before sending any of it.
   server.set_expect_100_continue_handler([this](const Request& req, Response& res) {
+    RequestLog::mark_start();
     if (req.get_header_value<std::uint64_t>("Content-Length") > options_.max_upload) {
       res.status = 413;
       return 413;
@@ -201,7 +202,7 @@ void Routes::upload(const httplib::Request& req, httplib::Response& res,
   if (file->content.empty()) return reply(res, 400, upload_reply(400, "the file is empty"));
 
   std::vector<std::uint8_t> bytes(file->content.begin(), file->content.end());
-  body = {};  // the copy is all that is kept
+  std::string().swap(body);  // the copy is all that is kept
   std::string_view extension = extension_of(image::sniff_format(bytes));
   auto path = store_.put(session_of(req), std::move(bytes), extension);
   if (!path) {

@@ -116,7 +116,7 @@ void BM_DecodeOnly(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
   state.SetLabel(state.range(0) ? "12 MP JPEG photo" : "small QR PNG");
 }
-BENCHMARK(BM_DecodeOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeOnly)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // One zbarimg process per decode, the way it is used from a shell.
 void BM_Zbarimg(benchmark::State& state) {
@@ -131,6 +131,7 @@ void BM_Zbarimg(benchmark::State& state) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
     posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <utility>
 
+#include "service/tls_identity.h"
 #include "service_harness.h"
 
 namespace varnelle::service::testing {
@@ -109,6 +110,27 @@ TEST(Program, StartsWithItsOwnCaAndStopsOnSigterm) {
   ASSERT_TRUE(page) << httplib::to_string(page.error());
   EXPECT_EQ(page->status, 200);
   EXPECT_EQ(program.stop(SIGTERM), 0);
+}
+
+TEST(Program, ServesAGivenCertificate) {
+  TempDir dir;
+  std::string error;
+  const TlsIdentity given = ensure_local_identity(dir.path() / "elsewhere", error);
+  ASSERT_EQ(error, "");
+  Program program({"--port", "0", "--state-dir", (dir.path() / "state").string(), "--cert",
+                   given.cert_file.string(), "--key", given.key_file.string()},
+                  {});
+  const std::string listening = program.read_line();
+  ASSERT_TRUE(listening.starts_with("listening on https://127.0.0.1:")) << listening;
+  EXPECT_EQ(program.read_line(std::chrono::seconds(1)), "");  // no CA of its own to trust
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "state" / "ca.pem"));
+
+  httplib::SSLClient client("127.0.0.1", std::stoi(listening.substr(listening.rfind(':') + 1)));
+  client.set_ca_cert_path(given.ca_file.string());
+  client.enable_server_certificate_verification(true);
+  auto page = client.Get("/deqr/");
+  ASSERT_TRUE(page) << httplib::to_string(page.error());
+  EXPECT_EQ(page->status, 200);
 }
 
 TEST(Program, RefusesABadCommandLine) {

@@ -260,7 +260,8 @@ TEST(ServiceLimits, OversizeBodiesAreRefused) {
         if (offset >= big.size()) {
           sink.done();
         } else {
-          sink.write(reinterpret_cast<const char*>(big.data()) + offset, 16 * 1024);
+          sink.write(reinterpret_cast<const char*>(big.data()) + offset,
+                     std::min<std::size_t>(16 * 1024, big.size() - offset));
         }
         return true;
       },
