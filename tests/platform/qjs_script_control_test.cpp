@@ -212,7 +212,7 @@ TEST_F(ScriptControlTest, ScriptsReachNothingOutsideTheEngine) {
 }
 
 TEST_F(ScriptControlTest, DeepNestsFailInsteadOfCrashing) {
-  ASSERT_EQ(eval("var nest = []; for (var i = 0; i < 1e6; i++) nest = [nest]; 0"), call_ok(0.0));
+  ASSERT_EQ(eval("var nest = []; for (var i = 0; i < 2e5; i++) nest = [nest]; 0"), call_ok(0.0));
   const char* scripts[] = {
       "String(nest)",
       "nest.join()",
