@@ -175,8 +175,8 @@ Bytes web_request(const Text& url, const WebRequestOptions& options) {
 
   std::int32_t scratch_status = 0;
   std::int32_t& status = options.status ? *options.status : scratch_status;
-  status =
-      truncate_to_int32(request.call<HttpRequest>([](HttpRequest& r) { return r.Status(); }).number());
+  status = truncate_to_int32(
+      request.call<HttpRequest>([](HttpRequest& r) { return r.Status(); }).number());
 
   Text scratch_returned_cookies;
   Text& returned_cookies =

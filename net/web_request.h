@@ -28,7 +28,7 @@ struct WebRequestOptions {
   std::int32_t timeout_seconds = 0;   // -1 leaves the object's time-outs; 0 or less means 15 s
   Text proxy_user;
   Text proxy_password;
-  std::optional<std::int32_t> proxy_auth_mode;  // 1 (the default) sends Basic credentials
+  std::optional<std::int32_t> proxy_auth_mode;          // 1 (the default) sends Basic credentials
   const platform::ComObject* request_object = nullptr;  // run on this object instead of a new one
   std::optional<bool> auto_merge_cookies;               // default true
 };

@@ -90,8 +90,8 @@ int verify_ignoring_flagged_errors(int preverified, X509_STORE_CTX* store_ctx) {
   auto* ssl = static_cast<SSL*>(
       X509_STORE_CTX_get_ex_data(store_ctx, SSL_get_ex_data_X509_STORE_CTX_idx()));
   if (!ssl) return 0;
-  auto flags = static_cast<std::int32_t>(
-      reinterpret_cast<std::intptr_t>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), ignore_flags_index())));
+  auto flags = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(
+      SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), ignore_flags_index())));
   if (!is_ignored(flags, X509_STORE_CTX_get_error(store_ctx))) return 0;
   X509_STORE_CTX_set_error(store_ctx, X509_V_OK);
   return 1;
@@ -331,8 +331,8 @@ struct CurlHttpRequest::State {
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
 
-    std::int64_t connect_budget_ms = std::int64_t{std::max(resolve_timeout_ms, 0)} +
-                                     std::max(connect_timeout_ms, 0);
+    std::int64_t connect_budget_ms =
+        std::int64_t{std::max(resolve_timeout_ms, 0)} + std::max(connect_timeout_ms, 0);
     if (connect_budget_ms > 0) {
       curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connect_budget_ms));
     }
@@ -438,8 +438,9 @@ CallOutcome CurlHttpRequest::SetRequestHeader(const Variant& name, const Variant
     s.proxy_authorization = std::move(header_value);
     return call_ok();
   }
-  auto same = std::find_if(s.headers.begin(), s.headers.end(),
-                           [&](const Header& h) { return equals_ignoring_case(h.name, header_name); });
+  auto same = std::find_if(s.headers.begin(), s.headers.end(), [&](const Header& h) {
+    return equals_ignoring_case(h.name, header_name);
+  });
   if (same != s.headers.end()) {
     same->value = std::move(header_value);
   } else {

@@ -51,12 +51,24 @@ void BM_FreshObjectTrustStorePerExchange(benchmark::State& state) {
 }
 
 constexpr int kExchanges = 200;
-BENCHMARK(BM_FreshObject)->Iterations(1)->Repetitions(kExchanges)->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_BorrowedObject)->Iterations(1)->Repetitions(kExchanges)->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FreshObjectTrustStorePerExchange)->Iterations(1)->Repetitions(kExchanges)
-    ->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FreshObject)
+    ->Iterations(1)
+    ->Repetitions(kExchanges)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_BorrowedObject)
+    ->Iterations(1)
+    ->Repetitions(kExchanges)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_FreshObjectTrustStorePerExchange)
+    ->Iterations(1)
+    ->Repetitions(kExchanges)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace varnelle

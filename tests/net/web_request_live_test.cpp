@@ -29,8 +29,7 @@ class TrustTestCa : public testing::Environment {
  public:
   void SetUp() override { TestPki::instance(); }
 };
-const testing::Environment* const kTrustTestCa =
-    testing::AddGlobalTestEnvironment(new TrustTestCa);
+const testing::Environment* const kTrustTestCa = testing::AddGlobalTestEnvironment(new TrustTestCa);
 
 // The out fields of one call, each given.
 struct Exchange {
@@ -56,7 +55,8 @@ struct Exchange {
 
 class WebRequestLiveTest : public testing::Test {
  protected:
-  std::unique_ptr<TestWebServer> server_ = TestWebServer::https(TestPki::instance().trusted_server());
+  std::unique_ptr<TestWebServer> server_ =
+      TestWebServer::https(TestPki::instance().trusted_server());
   Exchange exchange_;
 };
 

@@ -144,25 +144,17 @@ TEST_F(WebRequestTest, RunsTheWholeExchangeInOrder) {
   Bytes body = web_request(kUrl, options);
 
   EXPECT_EQ(recorder_->calls,
-            (Calls{"SetTimeouts 30000 30000 30000 30000",
-                   "SetProxy 2 127.0.0.1:3128",
-                   "Header [Proxy-Authorization] [Basic dXNlcjpwYXNz]",
-                   "Open POST " + kUrl + " 0",
-                   "Option 6 = 0",
-                   "Header [Cookie] [lang=cn]",
-                   "Header [Accept] [*/*]",
-                   "Header [Referer] [" + kUrl + "]",
-                   "Header [Accept-Language] [zh-cn]",
+            (Calls{"SetTimeouts 30000 30000 30000 30000", "SetProxy 2 127.0.0.1:3128",
+                   "Header [Proxy-Authorization] [Basic dXNlcjpwYXNz]", "Open POST " + kUrl + " 0",
+                   "Option 6 = 0", "Header [Cookie] [lang=cn]", "Header [Accept] [*/*]",
+                   "Header [Referer] [" + kUrl + "]", "Header [Accept-Language] [zh-cn]",
                    "Header [User-Agent] [Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)]",
                    "Header [Content-Type] [application/x-www-form-urlencoded]",
-                   "Send text img=a%2Fb",
-                   "ResponseBody",
-                   "GetAllResponseHeaders",
-                   "Status"}));
+                   "Send text img=a%2Fb", "ResponseBody", "GetAllResponseHeaders", "Status"}));
   EXPECT_EQ(body, (Bytes{'o', 'k', 0, 'x'}));
-  EXPECT_EQ(headers, concat_text("Accept: */*\r\nReferer: ", kUrl,
-                                 "\r\nAccept-Language: zh-cn\r\n", kUserAgent,
-                                 "\r\nContent-Type: application/x-www-form-urlencoded"));
+  EXPECT_EQ(headers,
+            concat_text("Accept: */*\r\nReferer: ", kUrl, "\r\nAccept-Language: zh-cn\r\n",
+                        kUserAgent, "\r\nContent-Type: application/x-www-form-urlencoded"));
   EXPECT_EQ(response_headers, recorder_->reply_headers);
   EXPECT_EQ(status, 200);
   EXPECT_EQ(returned_cookies, "sid=abc; lang=cn");
@@ -217,12 +209,11 @@ TEST_P(TimeoutTest, SetsAllFourOrLeavesThemAlone) {
   EXPECT_EQ(timeouts, GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TimeoutTest,
-    testing::Values(TimeoutCase{0, {"SetTimeouts 15000 15000 15000 15000"}},
-                    TimeoutCase{-5, {"SetTimeouts 15000 15000 15000 15000"}},
-                    TimeoutCase{30, {"SetTimeouts 30000 30000 30000 30000"}},
-                    TimeoutCase{-1, {}}));
+INSTANTIATE_TEST_SUITE_P(Cases, TimeoutTest,
+                         testing::Values(TimeoutCase{0, {"SetTimeouts 15000 15000 15000 15000"}},
+                                         TimeoutCase{-5, {"SetTimeouts 15000 15000 15000 15000"}},
+                                         TimeoutCase{30, {"SetTimeouts 30000 30000 30000 30000"}},
+                                         TimeoutCase{-1, {}}));
 
 struct HeaderCase {
   const char* name;
@@ -261,11 +252,10 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"PutGetsNoContentType", 3, "", concat_text("Accept: */*", kDefaultsAfterAccept)},
         HeaderCase{"PutKeepsLowerCase", 3, "content-type: a/b",
                    concat_text("content-type: a/b\r\nAccept: */*", kDefaultsAfterAccept)},
-        HeaderCase{"XRefererCountsAsReferer", 0, "X-Referer: a",
-                   concat_text("X-Referer: a\r\nAccept: */*\r\nAccept-Language: zh-cn\r\n",
-                               kUserAgent)},
-        HeaderCase{"AllGiven", 0,
-                   "Accept: a\r\nReferer: r\r\nAccept-Language: en\r\nUser-Agent: u",
+        HeaderCase{
+            "XRefererCountsAsReferer", 0, "X-Referer: a",
+            concat_text("X-Referer: a\r\nAccept: */*\r\nAccept-Language: zh-cn\r\n", kUserAgent)},
+        HeaderCase{"AllGiven", 0, "Accept: a\r\nReferer: r\r\nAccept-Language: en\r\nUser-Agent: u",
                    "Accept: a\r\nReferer: r\r\nAccept-Language: en\r\nUser-Agent: u"},
         HeaderCase{"TrailingLineBreakGivesEmptyLine", 0, "Accept: a\r\n",
                    concat_text("Accept: a\r\n", kDefaultsAfterAccept)}),
@@ -292,15 +282,17 @@ TEST_P(HeaderCallTest, HandsEveryNonEmptyPieceOver) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, HeaderCallTest,
-    testing::Values(
-        HeaderCallCase{"RequestLineWithoutColon",
-                       "GET / HTTP/1.1\r\nAccept: a",
-                       {"Header [] []", "Header [Accept] [a]"}},
-        HeaderCallCase{"EmptyPiecesSkipped", "Accept: a\r\n\r\n  X :  y  ",
-                       {"Header [Accept] [a]", "Header [X] [y]"}},
-        HeaderCallCase{"ValueKeepsLaterColons", "Accept: a:b:c", {"Header [Accept] [a:b:c]"}},
-        HeaderCallCase{"DuplicatesKept", "Accept: a\r\nAccept: b",
-                       {"Header [Accept] [a]", "Header [Accept] [b]"}}),
+    testing::Values(HeaderCallCase{"RequestLineWithoutColon",
+                                   "GET / HTTP/1.1\r\nAccept: a",
+                                   {"Header [] []", "Header [Accept] [a]"}},
+                    HeaderCallCase{"EmptyPiecesSkipped",
+                                   "Accept: a\r\n\r\n  X :  y  ",
+                                   {"Header [Accept] [a]", "Header [X] [y]"}},
+                    HeaderCallCase{
+                        "ValueKeepsLaterColons", "Accept: a:b:c", {"Header [Accept] [a:b:c]"}},
+                    HeaderCallCase{"DuplicatesKept",
+                                   "Accept: a\r\nAccept: b",
+                                   {"Header [Accept] [a]", "Header [Accept] [b]"}}),
     [](const testing::TestParamInfo<HeaderCallCase>& info) { return info.param.name; });
 
 TEST_F(WebRequestTest, SendsAnEmptyCookieFirstAndStillMerges) {
@@ -349,16 +341,16 @@ TEST_P(CookieCollectionTest, CollectsTheNameValuePairs) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CookieCollectionTest,
-    testing::Values(
-        CookieCase{"WorkedExample",
-                   "HTTP/1.1 200 OK\r\nSet-Cookie: sid=abc; path=/; HttpOnly\r\n"
-                   "Content-Type: text/html\r\nSet-Cookie: lang=cn\r\n\r\n",
-                   "sid=abc; lang=cn"},
-        CookieCase{"TwoLinesForOneName", "Set-Cookie: a=1\r\nSet-Cookie: a=2", "a=1; a=2"},
-        CookieCase{"OtherLetterCaseIgnored", "set-cookie: a=1\r\nSET-COOKIE: b=2", ""},
-        CookieCase{"NoCookieLines", "HTTP/1.1 204 No Content\r\nServer: s\r\n\r\n", ""},
-        CookieCase{"EmptyItemKept", "Set-Cookie: ;x\r\nSet-Cookie: b=2", "; b=2"},
-        CookieCase{"NoSpaceAfterColonDoesNotCount", "Set-Cookie:a=1", ""}),
+    testing::Values(CookieCase{"WorkedExample",
+                               "HTTP/1.1 200 OK\r\nSet-Cookie: sid=abc; path=/; HttpOnly\r\n"
+                               "Content-Type: text/html\r\nSet-Cookie: lang=cn\r\n\r\n",
+                               "sid=abc; lang=cn"},
+                    CookieCase{"TwoLinesForOneName", "Set-Cookie: a=1\r\nSet-Cookie: a=2",
+                               "a=1; a=2"},
+                    CookieCase{"OtherLetterCaseIgnored", "set-cookie: a=1\r\nSET-COOKIE: b=2", ""},
+                    CookieCase{"NoCookieLines", "HTTP/1.1 204 No Content\r\nServer: s\r\n\r\n", ""},
+                    CookieCase{"EmptyItemKept", "Set-Cookie: ;x\r\nSet-Cookie: b=2", "; b=2"},
+                    CookieCase{"NoSpaceAfterColonDoesNotCount", "Set-Cookie:a=1", ""}),
     [](const testing::TestParamInfo<CookieCase>& info) { return info.param.name; });
 
 TEST_F(WebRequestTest, BytesWinOverText) {
@@ -410,12 +402,14 @@ TEST_P(ProxyTest, SetsProxyAndBasicCredentialsBeforeOpen) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProxyTest,
-    testing::Values(
-        ProxyCase{"NoProxy", "", "u", std::nullopt, {}},
-        ProxyCase{"ProxyWithoutUser", "p:1", "", std::nullopt, {"SetProxy 2 p:1"}},
-        ProxyCase{"BasicByDefault", "p:1", "u", std::nullopt,
-                  {"SetProxy 2 p:1", "Header [Proxy-Authorization] [Basic dTpwdw==]"}},
-        ProxyCase{"OtherModeSendsNone", "p:1", "u", 2, {"SetProxy 2 p:1"}}),
+    testing::Values(ProxyCase{"NoProxy", "", "u", std::nullopt, {}},
+                    ProxyCase{"ProxyWithoutUser", "p:1", "", std::nullopt, {"SetProxy 2 p:1"}},
+                    ProxyCase{"BasicByDefault",
+                              "p:1",
+                              "u",
+                              std::nullopt,
+                              {"SetProxy 2 p:1", "Header [Proxy-Authorization] [Basic dTpwdw==]"}},
+                    ProxyCase{"OtherModeSendsNone", "p:1", "u", 2, {"SetProxy 2 p:1"}}),
     [](const testing::TestParamInfo<ProxyCase>& info) { return info.param.name; });
 
 TEST_F(WebRequestTest, FailedExchangeEmptiesTheOutFieldsAndStillMerges) {

@@ -21,8 +21,7 @@ class TrustTestCa : public testing::Environment {
  public:
   void SetUp() override { TestPki::instance(); }
 };
-const testing::Environment* const kTrustTestCa =
-    testing::AddGlobalTestEnvironment(new TrustTestCa);
+const testing::Environment* const kTrustTestCa = testing::AddGlobalTestEnvironment(new TrustTestCa);
 
 Variant text(const std::string& s) { return Variant::from_text(s); }
 
@@ -73,7 +72,8 @@ class Request {
 
 class CurlHttpRequestTest : public testing::Test {
  protected:
-  std::unique_ptr<TestWebServer> server_ = TestWebServer::https(TestPki::instance().trusted_server());
+  std::unique_ptr<TestWebServer> server_ =
+      TestWebServer::https(TestPki::instance().trusted_server());
   Request request_;
 };
 
@@ -134,7 +134,10 @@ TEST_P(BodyTest, SendsBytesAsTheyAreAndStringsAsUtf8) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BodyTest,
-    testing::Values(BodyCase{"Bytes", Variant(Bytes{'a', 0, 0xFF, 'b'}), std::string("a\0\xFF" "b", 4)},
+    testing::Values(BodyCase{"Bytes", Variant(Bytes{'a', 0, 0xFF, 'b'}),
+                             std::string("a\0\xFF"
+                                         "b",
+                                         4)},
                     BodyCase{"String", Variant(std::u16string(u"\u00e9\u4e2d")),
                              "\xC3\xA9\xE4\xB8\xAD"},
                     BodyCase{"Empty", Variant(), ""}),
@@ -218,10 +221,9 @@ INSTANTIATE_TEST_SUITE_P(
                         [](HttpRequest& r) { return r.SetRequestHeader(text("A B"), text("v")); }},
         RefusedCallCase{"NameWithColon",
                         [](HttpRequest& r) { return r.SetRequestHeader(text("A:"), text("v")); }},
-        RefusedCallCase{"ValueWithLineBreak",
-                        [](HttpRequest& r) {
-                          return r.SetRequestHeader(text("A"), text("v\r\nInjected: 1"));
-                        }},
+        RefusedCallCase{
+            "ValueWithLineBreak",
+            [](HttpRequest& r) { return r.SetRequestHeader(text("A"), text("v\r\nInjected: 1")); }},
         RefusedCallCase{"AsynchronousOpen",
                         [](HttpRequest& r) {
                           return r.Open(text("GET"), text("https://127.0.0.1/"), Variant(true));
@@ -230,10 +232,9 @@ INSTANTIATE_TEST_SUITE_P(
                         [](HttpRequest& r) {
                           return r.Open(text("GET"), text("ftp://127.0.0.1/"), Variant(false));
                         }},
-        RefusedCallCase{"NotAUrl",
-                        [](HttpRequest& r) {
-                          return r.Open(text("GET"), text("no url"), Variant(false));
-                        }},
+        RefusedCallCase{
+            "NotAUrl",
+            [](HttpRequest& r) { return r.Open(text("GET"), text("no url"), Variant(false)); }},
         RefusedCallCase{"BadMethod",
                         [](HttpRequest& r) {
                           return r.Open(text("G T"), text("https://127.0.0.1/"), Variant(false));
@@ -283,7 +284,8 @@ TEST_P(SilentServerTest, GivesUpAfterTheTimeouts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SilentServerTest,
-                         testing::Values(SilenceCase{"Http", "http"}, SilenceCase{"Https", "https"}),
+                         testing::Values(SilenceCase{"Http", "http"},
+                                         SilenceCase{"Https", "https"}),
                          [](const testing::TestParamInfo<SilenceCase>& info) {
                            return info.param.name;
                          });
