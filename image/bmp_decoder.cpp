@@ -107,7 +107,11 @@ std::optional<Header> read_header(std::span<const std::uint8_t> dib, DibSource s
     // Version 2 and later headers hold the masks; after a plain info header they follow it.
     const std::size_t mask_count = header.compression == kAlphaBitfields ? 4 : 3;
     const std::size_t masks_at = kInfoHeaderSize;
-    if (header_size == kInfoHeaderSize) masks_end += mask_count * 4;
+    if (header_size == kInfoHeaderSize) {
+      masks_end += mask_count * 4;
+    } else if (header_size < masks_at + mask_count * 4) {
+      return std::nullopt;  // a header too short for the masks it should hold
+    }
     if (masks_end > dib.size()) return std::nullopt;
     header.masks = {};
     for (std::size_t i = 0; i < mask_count; ++i) header.masks[i] = read_le32(dib, masks_at + i * 4);

@@ -29,10 +29,12 @@ struct ErrorManager {
   std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
-// Data that ends early is refused like any other broken file; other warnings (stray bytes,
-// a bad Huffman code) still give a picture, as every viewer shows one.
+// A scan that runs out of data, whether the file ends or a marker cuts in, is refused like any
+// other broken file. The end of the data alone is not: the decoder reads ahead, so it meets the
+// end of a file without its end-of-image marker before the last rows are out. Other warnings
+// (stray bytes between markers) still give a picture, as every viewer shows one.
 void on_message(j_common_ptr info, int level) {
-  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) fail(info);
+  if (level < 0 && info->err->msg_code == JWRN_HIT_MARKER) fail(info);
 }
 
 void stay_quiet(j_common_ptr) {}
@@ -106,7 +108,7 @@ bool read_jpeg(jpeg_decompress_struct& info, ErrorManager& errors, jpeg_progress
     for (JDIMENSION i = 0; i < count; ++i) rows[i] = frame.rgba.data() + (first + i) * stride;
     if (jpeg_read_scanlines(&info, rows, count) == 0) return false;
   }
-  jpeg_finish_decompress(&info);
+  // Every row is there, so what follows is not read: many files lack their end-of-image marker.
   if (cmyk) cmyk_to_rgba(frame.rgba, info.saw_Adobe_marker);
   return true;
 }

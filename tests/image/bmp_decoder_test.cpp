@@ -132,7 +132,11 @@ TEST(BmpDecoder, RefusesBrokenFiles) {
     std::copy(bytes.begin(), bytes.end(), copy.begin() + static_cast<std::ptrdiff_t>(at));
     return copy;
   };
+  Bytes masks_past_header = fixtures::encode_bmp(fixtures::pattern_frame(7, 5), BmpLayout::bitfields565);
+  masks_past_header[14] = 44;  // masks would run from 40 to 52, past a 44-byte header
+  masks_past_header.resize(14 + 44);
   const Case cases[] = {
+      {"MasksPastTheHeader", masks_past_header},
       {"Empty", {}},
       {"FileHeaderOnly", Bytes(bmp.begin(), bmp.begin() + 14)},
       {"LastRowCut", Bytes(bmp.begin(), bmp.end() - 1)},

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <vector>
 
 #include "image/shrink.h"
 #include "tests/image/image_fixtures.h"
@@ -100,6 +102,16 @@ TEST(JpegDecoder, RefusesBrokenFiles) {
   EXPECT_TRUE(decode_jpeg(garbage, {}).empty());
 }
 
+TEST(JpegDecoder, AcceptsAMissingEndOfImageMarker) {
+  for (bool progressive : {false, true}) {
+    const Bytes jpeg = fixtures::encode_jpeg(fixtures::gradient_frame(64, 64), 90, JpegColour::rgb, progressive);
+    const Bytes cut(jpeg.begin(), jpeg.end() - 2);
+    const Image image = decode_jpeg(cut, {});
+    ASSERT_EQ(image.frames.size(), 1u) << progressive;
+    EXPECT_EQ(image.frames[0].rgba, decode_jpeg(jpeg, {}).frames.at(0).rgba) << progressive;
+  }
+}
+
 // Where the markers FF <code> stand; entropy-coded data never holds one (FF is stuffed as FF 00).
 std::vector<std::size_t> marker_positions(const Bytes& jpeg, std::uint8_t code) {
   std::vector<std::size_t> found;
@@ -121,17 +133,21 @@ TEST(JpegDecoder, RefusesSizesAboveTheLimit) {
 
 TEST(JpegDecoder, RefusesFilesWithEndlessScans) {
   const Bytes jpeg = fixtures::encode_jpeg(fixtures::gradient_frame(16, 16), 90, JpegColour::rgb, true);
-  // Repeats the last scan until the file holds more than 500; each repeat is a valid scan.
-  const std::size_t last_scan = marker_positions(jpeg, 0xDA).back();
-  const std::size_t end = jpeg.size() - 2;  // before the end-of-image marker
-  Bytes many(jpeg.begin(), jpeg.begin() + end);
-  for (int i = 0; i < 520; ++i) many.insert(many.end(), jpeg.begin() + last_scan, jpeg.begin() + end);
-  many.insert(many.end(), {0xFF, 0xD9});
-  EXPECT_TRUE(decode_jpeg(many, {}).empty());
-  Bytes few(jpeg.begin(), jpeg.begin() + end);
-  for (int i = 0; i < 3; ++i) few.insert(few.end(), jpeg.begin() + last_scan, jpeg.begin() + end);
-  few.insert(few.end(), {0xFF, 0xD9});
-  EXPECT_FALSE(decode_jpeg(few, {}).empty());
+  // The first scan (DC values) with the Huffman table written before it: repeating it rewrites the
+  // same coefficients, so every repeat decodes cleanly and only the count of scans grows.
+  const std::size_t first_scan = marker_positions(jpeg, 0xDA).front();
+  const std::vector<std::size_t> tables = marker_positions(jpeg, 0xC4);
+  const auto next_table = std::find_if(tables.begin(), tables.end(), [&](std::size_t at) { return at > first_scan; });
+  ASSERT_TRUE(next_table != tables.begin() && next_table != tables.end());
+  const std::size_t table = *std::prev(next_table);
+  auto with_repeats = [&](int repeats) {
+    Bytes out(jpeg.begin(), jpeg.end() - 2);  // up to the end-of-image marker
+    for (int i = 0; i < repeats; ++i) out.insert(out.end(), jpeg.begin() + table, jpeg.begin() + *next_table);
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+  };
+  EXPECT_FALSE(decode_jpeg(with_repeats(3), {}).empty());
+  EXPECT_TRUE(decode_jpeg(with_repeats(520), {}).empty());
 }
 
 }  // namespace
