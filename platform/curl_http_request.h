@@ -36,9 +36,9 @@ class CurlHttpRequest final : public HttpRequest {
   CallOutcome SetRequestHeader(const Variant& name, const Variant& value) override;
   // Only synchronous exchanges, only http and https URLs.
   CallOutcome Open(const Variant& method, const Variant& url, const Variant& async) override;
-  // Index 6: follow redirects (default true; never from https to http). Index 4: certificate
-  // errors to ignore, the platform's flags 0x0100 unknown CA, 0x0200 wrong usage, 0x1000 wrong
-  // name, 0x2000 bad date (default 0).
+  // Index 6: follow redirects (default true, at most 10; a redirect from https to http is not
+  // followed but is itself the reply). Index 4: certificate errors to ignore, the platform's flags
+  // 0x0100 unknown CA, 0x0200 wrong usage, 0x1000 wrong name, 0x2000 bad date (default 0).
   CallOutcome put_Option(std::int32_t index, const Variant& value) override;
   CallOutcome get_Option(std::int32_t index) override;
   // Fails when no response arrives (no route, refused, time-out, TLS failure); the reply reads
