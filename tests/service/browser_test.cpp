@@ -123,7 +123,7 @@ class WebDriver {
   std::string session_;
 };
 
-TEST(BrowserPage, DecodesAPickedPictureInChromium) {
+TEST(ServiceBrowserPage, DecodesAPickedPictureInChromium) {
   if (!runnable(kChromium) || !runnable(kChromedriver))
     GTEST_SKIP() << "chromium and chromium-driver are not installed (scripts/setup installs them)";
   ASSERT_TRUE(runnable(kCertutil)) << "certutil is missing: scripts/setup installs libnss3-tools";

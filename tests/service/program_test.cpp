@@ -83,7 +83,7 @@ class Program {
   std::string buffer_;
 };
 
-TEST(Program, HelpExplainsEveryOption) {
+TEST(ServiceProgram, HelpExplainsEveryOption) {
   Program program({"--help"}, {});
   const std::string help = program.read_all();
   for (const char* option : {"--listen", "--port", "--client-id", "--cert", "--key",
@@ -94,7 +94,7 @@ TEST(Program, HelpExplainsEveryOption) {
   EXPECT_EQ(program.stop(0), 0);
 }
 
-TEST(Program, StartsWithItsOwnCaAndStopsOnSigterm) {
+TEST(ServiceProgram, StartsWithItsOwnCaAndStopsOnSigterm) {
   TempDir home;
   Program program({"--port", "0"}, {"XDG_STATE_HOME=" + home.path().string()});
   const std::string listening = program.read_line();
@@ -112,7 +112,7 @@ TEST(Program, StartsWithItsOwnCaAndStopsOnSigterm) {
   EXPECT_EQ(program.stop(SIGTERM), 0);
 }
 
-TEST(Program, ServesAGivenCertificate) {
+TEST(ServiceProgram, ServesAGivenCertificate) {
   TempDir dir;
   std::string error;
   const TlsIdentity given = ensure_local_identity(dir.path() / "elsewhere", error);
@@ -133,7 +133,7 @@ TEST(Program, ServesAGivenCertificate) {
   EXPECT_EQ(page->status, 200);
 }
 
-TEST(Program, RefusesABadCommandLine) {
+TEST(ServiceProgram, RefusesABadCommandLine) {
   Program program({"--listen", "0.0.0.0"}, {});
   EXPECT_EQ(program.read_line(std::chrono::seconds(5)), "");
   EXPECT_EQ(program.stop(0), 2);

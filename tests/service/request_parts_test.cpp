@@ -28,7 +28,7 @@ struct MultipartCase {
   std::vector<std::pair<std::string, std::string>> parts;  // name, content
 };
 
-TEST(Multipart, ReadsWhatSendersSend) {
+TEST(ServiceMultipart, ReadsWhatSendersSend) {
   const std::string open = "-----------------------------15960252185333\r\n";
   const std::string close = "\r\n-----------------------------15960252185333--";
   const std::string head =
@@ -71,7 +71,7 @@ TEST(Multipart, ReadsWhatSendersSend) {
   }
 }
 
-TEST(Multipart, BoundaryComesOnlyFromFormData) {
+TEST(ServiceMultipart, BoundaryComesOnlyFromFormData) {
   EXPECT_EQ(multipart_boundary("multipart/form-data; boundary=" + std::string(kBoundary)),
             std::string(kBoundary));
   EXPECT_EQ(multipart_boundary("Multipart/Form-Data; charset=x; Boundary=\"a b\""), "a b");
@@ -81,7 +81,7 @@ TEST(Multipart, BoundaryComesOnlyFromFormData) {
   EXPECT_FALSE(multipart_boundary("image/png"));
 }
 
-TEST(FormFields, DecodesTheFirstFieldOfTheName) {
+TEST(ServiceFormFields, DecodesTheFirstFieldOfTheName) {
   EXPECT_EQ(form_field("img=%2Fu%2Fab.png", "img").value, "/u/ab.png");
   EXPECT_EQ(form_field("x=1&img=a+b%41&img=second", "img").value, "a bA");
   EXPECT_EQ(form_field("img=", "img").value, "");
@@ -91,7 +91,7 @@ TEST(FormFields, DecodesTheFirstFieldOfTheName) {
   EXPECT_EQ(form_field("img=%zz", "img").error, FormError::malformed);
 }
 
-TEST(UploadPaths, OnlyTheStoreOwnFormIsAHandle) {
+TEST(ServiceUploadPaths, OnlyTheStoreOwnFormIsAHandle) {
   const std::string handle(32, 'a');
   EXPECT_EQ(handle_of_path("/u/" + handle + ".png"), handle);
   EXPECT_EQ(handle_of_path("/u/" + handle + ".jpg"), handle);
@@ -105,7 +105,7 @@ TEST(UploadPaths, OnlyTheStoreOwnFormIsAHandle) {
   }
 }
 
-TEST(Session, TokensAreFreshAndCookiesCarryThem) {
+TEST(ServiceSession, TokensAreFreshAndCookiesCarryThem) {
   std::string a = random_token(), b = random_token();
   EXPECT_TRUE(is_token(a));
   EXPECT_NE(a, b);
@@ -117,7 +117,7 @@ TEST(Session, TokensAreFreshAndCookiesCarryThem) {
   EXPECT_FALSE(session_from_cookies({}));
 }
 
-TEST(JsonReply, IsAsciiAndParsesBackToTheText) {
+TEST(ServiceJsonReply, IsAsciiAndParsesBackToTheText) {
   const std::string text = "https://例え.jp/?q=\"x\"\\\n\t\x01 \xF0\x9F\x98\x80 中文";
   std::string quoted = json_quote(text);
   for (unsigned char c : quoted) EXPECT_LT(c, 0x80);
@@ -129,12 +129,12 @@ TEST(JsonReply, IsAsciiAndParsesBackToTheText) {
   EXPECT_EQ(doc["info"].toObject()["data"].toArray().at(1).toString(), "two");
 }
 
-TEST(JsonReply, InvalidUtf8BecomesReplacementCharacters) {
+TEST(ServiceJsonReply, InvalidUtf8BecomesReplacementCharacters) {
   EXPECT_EQ(json_quote("a\xFF\xC0\x80" "b\xE4\xB8"), "\"a\\ufffd\\ufffd\\ufffdb\\ufffd\\ufffd\"");
   EXPECT_EQ(json_quote("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");  // a surrogate
 }
 
-TEST(JsonReply, ShapesOfTheReplies) {
+TEST(ServiceJsonReply, ShapesOfTheReplies) {
   EXPECT_EQ(upload_reply(200, "ok", "/u/x.png"),
             R"({"code":200,"msg":"ok","data":{"path":"/u/x.png"}})");
   EXPECT_EQ(upload_reply(403, "unknown client id"),

@@ -16,7 +16,7 @@ using Clock = UploadStore::Clock;
 
 std::vector<std::uint8_t> bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
 
-TEST(UploadStore, HandsAnUploadOnceAndOnlyToItsSession) {
+TEST(ServiceUploadStore, HandsAnUploadOnceAndOnlyToItsSession) {
   UploadStore store(1 << 20, 600s);
   auto path = store.put("session-a", bytes_of("PIC"), "png");
   ASSERT_TRUE(path);
@@ -32,14 +32,14 @@ TEST(UploadStore, HandsAnUploadOnceAndOnlyToItsSession) {
   EXPECT_EQ(store.size_bytes(), 0u);
 }
 
-TEST(UploadStore, UploadsWithoutSessionGoToCallersWithoutOne) {
+TEST(ServiceUploadStore, UploadsWithoutSessionGoToCallersWithoutOne) {
   UploadStore store(1 << 20, 600s);
   auto path = store.put("", bytes_of("PIC"), "bin");
   EXPECT_FALSE(store.take(*path, "someone"));
   EXPECT_TRUE(store.take(*path, ""));
 }
 
-TEST(UploadStore, UploadsExpire) {
+TEST(ServiceUploadStore, UploadsExpire) {
   UploadStore store(1 << 20, 10s);
   const Clock::time_point t0{};
   auto early = store.put("s", bytes_of("1"), "png", t0);
@@ -49,7 +49,7 @@ TEST(UploadStore, UploadsExpire) {
   EXPECT_TRUE(store.take(*late, "s", t0 + 14s));
 }
 
-TEST(UploadStore, KeepsWithinItsCap) {
+TEST(ServiceUploadStore, KeepsWithinItsCap) {
   const std::size_t each = 1000 + UploadStore::kOverheadBytes;
   UploadStore store(3 * each, 10s);
   const Clock::time_point t0{};
@@ -77,7 +77,7 @@ std::string gbk(std::string_view utf8) {
   return out;
 }
 
-TEST(QrText, Utf8StaysAndEverythingElseIsGb18030) {
+TEST(ServiceQrText, Utf8StaysAndEverythingElseIsGb18030) {
   struct Case {
     std::string bytes;
     std::string utf8;
@@ -98,7 +98,7 @@ TEST(QrText, Utf8StaysAndEverythingElseIsGb18030) {
   }
 }
 
-TEST(QrText, Utf8ValidationIsStrict) {
+TEST(ServiceQrText, Utf8ValidationIsStrict) {
   EXPECT_TRUE(is_valid_utf8("a\xC2\x80\xE4\xB8\xAD\xF0\x9F\x98\x80"));
   for (std::string bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
                           "\xE4\xB8", "\x80", "\xFE"}) {
@@ -111,7 +111,7 @@ struct OptionsCase {
   std::string error_part;  // empty: accepted
 };
 
-TEST(Options, DefaultsServeLoopbackWithTheLocalCa) {
+TEST(ServiceOptions, DefaultsServeLoopbackWithTheLocalCa) {
   ParsedOptions parsed = parse_options({}, "/state");
   ASSERT_EQ(parsed.error, "");
   EXPECT_EQ(parsed.options.listen, "127.0.0.1");
@@ -124,7 +124,7 @@ TEST(Options, DefaultsServeLoopbackWithTheLocalCa) {
   EXPECT_EQ(default_state_dir("", ""), "");
 }
 
-TEST(Options, ReadsEveryOption) {
+TEST(ServiceOptions, ReadsEveryOption) {
   ParsedOptions parsed = parse_options(
       {"--listen", "::1", "--port=0", "--client-id", "team-a", "--cert", "c.pem", "--key=k.pem",
        "--state-dir", "/s", "--max-upload", "1M", "--store-cap=8M", "--expire", "30",
@@ -145,7 +145,7 @@ TEST(Options, ReadsEveryOption) {
   EXPECT_TRUE(parse_options({"--help"}, "/state").show_help);
 }
 
-TEST(Options, RefusesWhatCannotWork) {
+TEST(ServiceOptions, RefusesWhatCannotWork) {
   const std::vector<OptionsCase> cases = {
       {{"--listen", "0.0.0.0"}, "not a loopback"},
       {{"--listen", "192.168.1.2"}, "not a loopback"},
@@ -175,7 +175,7 @@ TEST(Options, RefusesWhatCannotWork) {
   EXPECT_NE(parse_options({}, "").error.find("state folder"), std::string::npos);
 }
 
-TEST(Options, HelpNamesEveryOption) {
+TEST(ServiceOptions, HelpNamesEveryOption) {
   const std::string help = usage_text();
   for (const char* option : {"--listen", "--allow-remote", "--port", "--client-id", "--cert",
                              "--key", "--state-dir", "--max-upload", "--store-cap", "--expire",

@@ -57,7 +57,7 @@ mode_t mode_of(const std::filesystem::path& path) {
   return st.st_mode & 0777;
 }
 
-TEST(TlsIdentity, MadeOnFirstStartAndKeptAfterwards) {
+TEST(ServiceTlsIdentity, MadeOnFirstStartAndKeptAfterwards) {
   TempDir dir;
   const auto state = dir.path() / "nested" / "state";
   std::string error;
@@ -77,7 +77,7 @@ TEST(TlsIdentity, MadeOnFirstStartAndKeptAfterwards) {
   EXPECT_EQ(read_text(second.cert_file), server);
 }
 
-TEST(TlsIdentity, ABrokenServerCertificateIsReissuedByTheKeptCa) {
+TEST(ServiceTlsIdentity, ABrokenServerCertificateIsReissuedByTheKeptCa) {
   TempDir dir;
   std::string error;
   TlsIdentity identity = ensure_local_identity(dir.path(), error);
@@ -90,7 +90,7 @@ TEST(TlsIdentity, ABrokenServerCertificateIsReissuedByTheKeptCa) {
   EXPECT_TRUE(verifies_for_server(identity.ca_file, identity.cert_file));
 }
 
-TEST(TlsIdentity, ABrokenCaMakesEverythingAnew) {
+TEST(ServiceTlsIdentity, ABrokenCaMakesEverythingAnew) {
   TempDir dir;
   std::string error;
   TlsIdentity identity = ensure_local_identity(dir.path(), error);
@@ -102,7 +102,7 @@ TEST(TlsIdentity, ABrokenCaMakesEverythingAnew) {
   EXPECT_TRUE(verifies_for_server(identity.ca_file, identity.cert_file));
 }
 
-TEST(TlsIdentity, AnUnwritableFolderIsReported) {
+TEST(ServiceTlsIdentity, AnUnwritableFolderIsReported) {
   std::string error;
   TlsIdentity identity = ensure_local_identity("/proc/varnelle-no-such-folder", error);
   EXPECT_TRUE(identity.cert_file.empty());
