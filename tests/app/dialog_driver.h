@@ -1,6 +1,6 @@
 #pragma once
 // Answers a modal dialog from the test: the action runs inside the dialog's own loop, once the
-// dialog is up, and must close it.
+// dialog is up, and must close it. A dialog that may never come goes with `scope`.
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@
 namespace varnelle::testing {
 
 template <class Dialog>
-void when_shown(std::function<void(Dialog&)> action) {
-  auto* poll = new QTimer;
+void when_shown(std::function<void(Dialog&)> action, QObject* scope = qApp) {
+  auto* poll = new QTimer(scope);
   poll->setInterval(10);
   QObject::connect(poll, &QTimer::timeout, [poll, action] {
     auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());

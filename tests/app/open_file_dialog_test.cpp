@@ -95,7 +95,7 @@ TEST_F(OpenFileDialogTest, AFileThatDoesNotExistCannotBeConfirmed) {
   bool stayed_open = false;
   when_shown<QFileDialog>([&](QFileDialog& shown) {
     type_file_name(shown, folder.filePath(QStringLiteral("missing.png")));
-    when_shown<QMessageBox>([](QMessageBox& warning) { warning.close(); });
+    when_shown<QMessageBox>([](QMessageBox& warning) { warning.close(); }, &shown);
     press_open(shown);
     stayed_open = shown.isVisible();
     shown.reject();
