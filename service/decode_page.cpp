@@ -8,7 +8,7 @@ namespace {
 constexpr std::string_view kStyle = R"(
 body { font: 16px/1.4 system-ui, sans-serif; max-width: 40rem; margin: 2rem auto; padding: 0 1rem; }
 form { display: flex; gap: .5rem; align-items: center; flex-wrap: wrap; }
-#preview { display: block; max-width: 100%; max-height: 20rem; margin: 1rem 0; }
+#preview:not([hidden]) { display: block; max-width: 100%; max-height: 20rem; margin: 1rem 0; }
 #result { width: 100%; min-height: 6rem; font: inherit; }
 #status { color: #555; }
 )";

@@ -167,6 +167,8 @@ TEST(ServiceBrowserPage, DecodesAPickedPictureInChromium) {
   browser.go("https://localhost:" + std::to_string(service.port()) + "/deqr/");
   const std::string file_input = browser.element("#file");
   ASSERT_FALSE(file_input.empty()) << "the page did not load: is the CA trusted?";
+  EXPECT_EQ(browser.script("return getComputedStyle(document.getElementById('preview')).display"),
+            "none");  // nothing picked, nothing shown
   browser.send_keys(file_input, picture_path.string());
   browser.click(browser.element("#decode"));
 
@@ -177,6 +179,10 @@ TEST(ServiceBrowserPage, DecodesAPickedPictureInChromium) {
   }
   EXPECT_EQ(decoded, text) << browser.script("return document.getElementById('status').textContent");
   EXPECT_EQ(browser.script("return document.getElementById('status').textContent"), "Decoded.");
+  // The picked picture is shown (the page's policy lets it load from a blob: address).
+  EXPECT_EQ(browser.script("const p = document.getElementById('preview');"
+                           "return p.hidden ? 'hidden' : String(p.naturalWidth)"),
+            std::to_string((make_qr(text).width + 8) * 4));
   // The session cookie stays out of the page's reach.
   EXPECT_EQ(browser.script("return document.cookie").find("vsid"), std::string::npos);
 }
