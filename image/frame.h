@@ -12,7 +12,7 @@ namespace varnelle::image {
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
 // Fuzzing hunts faults, not the seconds a legitimately huge picture takes under the sanitizers:
 // a 140-byte run-length BMP may rightly ask for 100 million pixels.
-inline constexpr std::uint64_t kPixelLimit = 16 * 1024 * 1024;
+inline constexpr std::uint64_t kPixelLimit = 4 * 1024 * 1024;
 #else
 inline constexpr std::uint64_t kPixelLimit = kMaxPixels;
 #endif

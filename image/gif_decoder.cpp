@@ -30,7 +30,7 @@ int read_memory(GifFileType* gif, GifByteType* out, int length) {
   auto* input = static_cast<MemoryInput*>(gif->UserData);
   const std::size_t count =
       std::min(static_cast<std::size_t>(std::max(length, 0)), input->data.size() - input->position);
-  std::memcpy(out, input->data.data() + input->position, count);
+  if (count > 0) std::memcpy(out, input->data.data() + input->position, count);
   input->position += count;
   return static_cast<int>(count);
 }
