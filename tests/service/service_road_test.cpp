@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <iconv.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "qr_fixture.h"
@@ -113,11 +116,18 @@ TEST_F(ServiceRoad, ThePageSetsASessionCookie) {
   EXPECT_NE(service_->session_cookie(), "vsid=" + value);
 }
 
+// What an error reply holds besides its code and message: the upload route's reply says there
+// is no data, the decode route's has an empty list of texts.
+constexpr const char* kUploadShape = "\"data\":null}";
+constexpr const char* kDecodeShape = "\"info\":{\"data\":[]}}";
+constexpr const char* kPlainShape = "\"msg\":";
+
 struct BadCase {
   const char* label;
   std::function<Reply(const RunningService&)> send;
   int status;
   const char* message_part;
+  const char* shape;
 };
 
 TEST_F(ServiceRoad, BadInputGetsItsErrorAndTheServiceGoesOn) {
@@ -125,80 +135,82 @@ TEST_F(ServiceRoad, BadInputGetsItsErrorAndTheServiceGoesOn) {
   const std::vector<BadCase> cases = {
       {"a wrong client id",
        [&](const RunningService& s) { return s.upload(picture, "", "someone-else"); }, 403,
-       "client id"},
+       "client id", kUploadShape},
       {"no client id",
        [&](const RunningService& s) {
          return s.post("/upload.php", varnelle_upload_body(picture), kVarnelleUploadType);
        },
-       403, "client id"},
+       403, "client id", kUploadShape},
       {"a body that is not multipart",
        [&](const RunningService& s) {
          return s.post("/upload.php?kid=varnelle", "img=1", "application/x-www-form-urlencoded");
        },
-       415, "multipart"},
+       415, "multipart", kUploadShape},
       {"a multipart body without its closing delimiter",
        [&](const RunningService& s) {
          std::string body = varnelle_upload_body(picture);
          return s.post("/upload.php?kid=varnelle", body.substr(0, body.size() - 48),
                        kVarnelleUploadType);
        },
-       400, "malformed"},
+       400, "malformed", kUploadShape},
       {"a multipart body without the Filedata field",
        [&](const RunningService& s) {
          std::string body = varnelle_upload_body(picture);
          body.replace(body.find("Filedata"), 8, "Filedate");
          return s.post("/upload.php?kid=varnelle", body, kVarnelleUploadType);
        },
-       400, "Filedata"},
+       400, "Filedata", kUploadShape},
       {"an empty file",
-       [&](const RunningService& s) { return s.upload({}, ""); }, 400, "empty"},
+       [&](const RunningService& s) { return s.upload({}, ""); }, 400, "empty", kUploadShape},
       {"a path that climbs out",
        [](const RunningService& s) { return s.decode("../../etc/passwd", ""); }, 400,
-       "not an upload path"},
+       "not an upload path", kDecodeShape},
       {"an absolute path",
        [](const RunningService& s) { return s.decode("/etc/passwd", ""); }, 400,
-       "not an upload path"},
+       "not an upload path", kDecodeShape},
       {"a climb inside the upload folder",
        [](const RunningService& s) { return s.decode("/u/../../../../etc/passwd", ""); }, 400,
-       "not an upload path"},
+       "not an upload path", kDecodeShape},
       {"a climb after a handle",
        [](const RunningService& s) {
          return s.decode("/u/" + std::string(32, 'a') + ".png/../../etc/passwd", "");
        },
-       400, "not an upload path"},
+       400, "not an upload path", kDecodeShape},
       {"an encoded climb",
        [](const RunningService& s) {
          return s.post("/apis/up/deqrimg", "img=%2e%2e%2f%2e%2e%2fetc%2fpasswd",
                        "application/x-www-form-urlencoded");
        },
-       400, "not an upload path"},
+       400, "not an upload path", kDecodeShape},
       {"no img field",
        [](const RunningService& s) {
          return s.post("/apis/up/deqrimg", "image=x", "application/x-www-form-urlencoded");
        },
-       400, "no img"},
+       400, "no img", kDecodeShape},
       {"a broken percent escape",
        [](const RunningService& s) {
          return s.post("/apis/up/deqrimg", "img=%2", "application/x-www-form-urlencoded");
        },
-       400, "malformed"},
+       400, "malformed", kDecodeShape},
       {"a handle nobody was given",
        [](const RunningService& s) { return s.decode("/u/" + std::string(32, 'b') + ".png", ""); },
-       404, "no such upload"},
+       404, "no such upload", kDecodeShape},
+      {"a method the service has no use for",
+       [](const RunningService& s) {
+         auto reply = s.client()->Put("/upload.php?kid=varnelle", "x", "text/plain");
+         return reply ? Reply{reply->status, reply->body, {}} : Reply{};
+       },
+       405, "method not allowed", kPlainShape},
       {"an unknown path",
        [](const RunningService& s) { return s.post("/upload.asp", "x", "text/plain"); }, 404,
-       "no such path"},
+       "no such path", kPlainShape},
   };
   for (const BadCase& c : cases) {
     SCOPED_TRACE(c.label);
     Reply reply = c.send(*service_);
     EXPECT_EQ(reply.status, c.status) << reply.body;
     EXPECT_NE(json_message(reply.body).find(c.message_part), std::string::npos) << reply.body;
-    if (c.status != 404 || reply.body.find("info") != std::string::npos) {
-      EXPECT_TRUE(reply.body.find("\"data\":null") != std::string::npos ||
-                  reply.body.find("\"info\":{\"data\":[]}") != std::string::npos)
-          << reply.body;
-    }
+    EXPECT_NE(reply.body.find(c.shape), std::string::npos) << reply.body;
   }
   EXPECT_EQ(decode_through_service(*service_, picture), std::vector<std::string>{"fine"});
 }
@@ -267,6 +279,25 @@ TEST(ServiceLimits, OversizeBodiesAreRefused) {
       },
       kVarnelleUploadType);
   EXPECT_TRUE(!chunked || chunked->status == 413);
+  // curl, like Varnelle's own client, asks before sending a large body, and is told no at once.
+  TempDir dir;
+  const auto body_file = dir.path() / "body";
+  std::ofstream(body_file, std::ios::binary) << varnelle_upload_body(big);
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  pid_t curl = spawn_program(
+      {"/usr/bin/curl", "-s", "-o", "/dev/null", "-w", "%{http_code}", "--cacert",
+       service.ca_file().string(), "-H", std::string("Content-Type: ") + kVarnelleUploadType,
+       "-H", "Expect: 100-continue", "--data-binary", "@" + body_file.string(),
+       "https://127.0.0.1:" + std::to_string(service.port()) + "/upload.php?kid=varnelle"},
+      {}, fds[1]);
+  close(fds[1]);
+  ASSERT_GT(curl, 0);
+  char status[8] = {};
+  ASSERT_EQ(read(fds[0], status, 3), 3);
+  close(fds[0]);
+  waitpid(curl, nullptr, 0);
+  EXPECT_STREQ(status, "413");
   EXPECT_EQ(decode_through_service(service, qr_png("still here")),
             std::vector<std::string>{"still here"});
 }
