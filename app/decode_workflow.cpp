@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "app/decode_exchanges.h"
 #include "app/main_window.h"
@@ -35,6 +36,11 @@ void decode_workflow(MainWindow& window, const ServiceEndpoints& endpoints) {
   window.图片框1()->set_picture(image);
   const Text decoded = run_decode_exchanges(document, endpoints, file_name, image);
   window.编辑框1()->setText(to_qstring(decoded));
+}
+
+void bind_decode_workflow(MainWindow& window, ServiceEndpoints endpoints) {
+  QObject::connect(window.按钮1(), &QPushButton::clicked, &window,
+                   [&window, endpoints = std::move(endpoints)] { decode_workflow(window, endpoints); });
 }
 
 }  // namespace varnelle

@@ -10,4 +10,7 @@ class MainWindow;
 
 void decode_workflow(MainWindow& window, const ServiceEndpoints& endpoints);
 
+// Makes decode_workflow the click handler of the window's button.
+void bind_decode_workflow(MainWindow& window, ServiceEndpoints endpoints);
+
 }  // namespace varnelle

@@ -1,10 +1,9 @@
 // varnelle: the window that reads the content of a QR-code image.
 
 #include <QApplication>
-#include <QPushButton>
 
+#include "app/decode_workflow.h"
 #include "app/main_window.h"
-#include "app/pick_picture.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -12,8 +11,7 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName(QStringLiteral("org.varnelle.Varnelle"));
 
   varnelle::MainWindow window;
-  QObject::connect(window.按钮1(), &QPushButton::clicked, &window,
-                   [&window] { varnelle::pick_picture(window); });
+  varnelle::bind_decode_workflow(window, varnelle::built_in_endpoints());
   window.show();
   return application.exec();
 }
