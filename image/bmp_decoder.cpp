@@ -15,7 +15,13 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kCoreHeaderSize = 12;
 constexpr std::size_t kInfoHeaderSize = 40;
 
-enum Compression : std::uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3, kAlphaBitfields = 6 };
+enum Compression : std::uint32_t {
+  kRgb = 0,
+  kRle8 = 1,
+  kRle4 = 2,
+  kBitfields = 3,
+  kAlphaBitfields = 6
+};
 
 struct Rgba {
   std::uint8_t r = 0, g = 0, b = 0, a = 0;
@@ -99,7 +105,8 @@ std::optional<Header> read_header(std::span<const std::uint8_t> dib, DibSource s
     colors_used = read_le32(dib, 32);
   }
   if (!valid_combination(header.bits, header.compression)) return std::nullopt;
-  if (source == DibSource::icon_entry && (header.compression == kRle8 || header.compression == kRle4))
+  if (source == DibSource::icon_entry &&
+      (header.compression == kRle8 || header.compression == kRle4))
     return std::nullopt;  // icons are never run-length coded; their AND mask needs plain rows
 
   header.masks = default_masks(header.bits, source);
@@ -128,7 +135,7 @@ std::optional<Header> read_header(std::span<const std::uint8_t> dib, DibSource s
 
   // An icon's pixels start after every palette entry the header declares; only the first
   // 2^bits of them can be used.
-  const std::uint64_t declared = colors_used != 0 ? colors_used
+  const std::uint64_t declared = colors_used != 0   ? colors_used
                                  : header.bits <= 8 ? std::uint64_t{1} << header.bits
                                                     : 0;
   header.palette_end = masks_end + declared * palette_entry_size;
@@ -178,7 +185,8 @@ void decode_uncompressed(std::span<const std::uint8_t> pixels, const Header& hea
   const Channel red(header.masks[0], 0), green(header.masks[1], 0), blue(header.masks[2], 0);
   const Channel alpha(header.masks[3], 255);
   for (std::int64_t y = 0; y < header.rows; ++y) {
-    const std::span<const std::uint8_t> row = pixels.subspan(static_cast<std::size_t>(y) * stride, stride);
+    const std::span<const std::uint8_t> row =
+        pixels.subspan(static_cast<std::size_t>(y) * stride, stride);
     for (std::int64_t x = 0; x < header.width; ++x) {
       const std::size_t bit = static_cast<std::size_t>(x) * header.bits;
       switch (header.bits) {
@@ -193,7 +201,8 @@ void decode_uncompressed(std::span<const std::uint8_t> pixels, const Header& hea
           writer.put(x, y, {row[bit / 8 + 2], row[bit / 8 + 1], row[bit / 8], 255});
           break;
         default: {
-          const std::uint32_t value = header.bits == 16 ? read_le16(row, bit / 8) : read_le32(row, bit / 8);
+          const std::uint32_t value =
+              header.bits == 16 ? read_le16(row, bit / 8) : read_le32(row, bit / 8);
           writer.put(x, y, {red(value), green(value), blue(value), alpha(value)});
         }
       }
@@ -243,7 +252,8 @@ bool decode_run_length(std::span<const std::uint8_t> data, const Header& header,
 bool apply_and_mask(std::span<const std::uint8_t> mask, const Header& header, Frame& frame) {
   bool has_alpha = false;
   if (header.bits == 32 && header.masks[3] != 0) {
-    for (std::size_t i = 3; i < frame.rgba.size() && !has_alpha; i += 4) has_alpha = frame.rgba[i] != 0;
+    for (std::size_t i = 3; i < frame.rgba.size() && !has_alpha; i += 4)
+      has_alpha = frame.rgba[i] != 0;
   }
   if (has_alpha) return true;
   const std::size_t stride = row_stride(header.width, 1);
@@ -295,8 +305,8 @@ Image decode_bmp(std::span<const std::uint8_t> data) {
   if (data.size() < kFileHeaderSize || data[0] != 'B' || data[1] != 'M') return {};
   const std::size_t pixels_at = read_le32(data, 10);
   if (pixels_at < kFileHeaderSize) return {};
-  std::optional<Frame> frame =
-      decode_dib(data.subspan(kFileHeaderSize), DibSource::bitmap_file, pixels_at - kFileHeaderSize);
+  std::optional<Frame> frame = decode_dib(data.subspan(kFileHeaderSize), DibSource::bitmap_file,
+                                          pixels_at - kFileHeaderSize);
   if (!frame) return {};
   return single_frame_image(std::move(*frame));
 }

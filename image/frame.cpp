@@ -6,7 +6,8 @@ namespace varnelle::image {
 
 bool size_allowed(std::int64_t width, std::int64_t height) {
   if (width <= 0 || height <= 0) return false;
-  if (width > static_cast<std::int64_t>(kPixelLimit) || height > static_cast<std::int64_t>(kPixelLimit))
+  if (width > static_cast<std::int64_t>(kPixelLimit) ||
+      height > static_cast<std::int64_t>(kPixelLimit))
     return false;
   return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) <= kPixelLimit;
 }

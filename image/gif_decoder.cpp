@@ -92,7 +92,8 @@ bool draw_frame(GifFileType* gif, const FrameControl& control, Frame& canvas) {
     const int visible = std::clamp(canvas.width - desc.Left, 0, desc.Width);
     if (canvas_y >= canvas.height || visible == 0) continue;
     std::uint8_t* out = canvas.rgba.data() + (static_cast<std::size_t>(canvas_y) * canvas.width +
-                                              static_cast<std::size_t>(desc.Left)) * 4;
+                                              static_cast<std::size_t>(desc.Left)) *
+                                                 4;
     for (int x = 0; x < visible; ++x, out += 4) {
       const int index = line[static_cast<std::size_t>(x)];
       if (index == control.transparent_index || index >= colors->ColorCount) continue;
@@ -112,8 +113,8 @@ void clear_rectangle(Frame& canvas, const GifImageDesc& desc) {
   if (desc.Left >= right) return;
   for (int y = desc.Top; y < bottom; ++y) {
     std::uint8_t* row = canvas.rgba.data() + static_cast<std::size_t>(y) * canvas.width * 4;
-    std::fill(row + static_cast<std::size_t>(desc.Left) * 4, row + static_cast<std::size_t>(right) * 4,
-              0);
+    std::fill(row + static_cast<std::size_t>(desc.Left) * 4,
+              row + static_cast<std::size_t>(right) * 4, 0);
   }
 }
 

@@ -22,7 +22,8 @@ bool is_png(std::span<const std::uint8_t> entry) {
 }
 
 std::uint32_t read_be32(std::span<const std::uint8_t> data, std::size_t at) {
-  return static_cast<std::uint32_t>(data[at]) << 24 | static_cast<std::uint32_t>(data[at + 1]) << 16 |
+  return static_cast<std::uint32_t>(data[at]) << 24 |
+         static_cast<std::uint32_t>(data[at + 1]) << 16 |
          static_cast<std::uint32_t>(data[at + 2]) << 8 | data[at + 3];
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
+#include <cstdio>  // before jpeglib.h, which uses FILE
 #include <new>
 
 #include <jerror.h>

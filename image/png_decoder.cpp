@@ -10,9 +10,7 @@ namespace {
 // png_image owns libpng state that must be released on every path.
 class PngReader {
  public:
-  PngReader() {
-    image_.version = PNG_IMAGE_VERSION;
-  }
+  PngReader() { image_.version = PNG_IMAGE_VERSION; }
   ~PngReader() { png_image_free(&image_); }
   PngReader(const PngReader&) = delete;
   PngReader& operator=(const PngReader&) = delete;

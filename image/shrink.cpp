@@ -9,8 +9,8 @@ namespace {
 
 // For each target index, the source indices it covers and the share each one has.
 struct Taps {
-  std::vector<int> first;           // first source index, per target index
-  std::vector<std::size_t> begin;   // into weights, per target index, plus one end
+  std::vector<int> first;          // first source index, per target index
+  std::vector<std::size_t> begin;  // into weights, per target index, plus one end
   std::vector<float> weights;
 };
 

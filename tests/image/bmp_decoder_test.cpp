@@ -53,17 +53,16 @@ TEST_P(BmpLayouts, DecodesEveryPixel) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, BmpLayouts,
-    testing::Values(LayoutCase{"Rgb24", BmpLayout::rgb24},
-                    LayoutCase{"Rgb24TopDown", BmpLayout::rgb24_top_down},
-                    LayoutCase{"Rgb24CoreHeader", BmpLayout::rgb24_core},
-                    LayoutCase{"Rgb32IgnoresFourthByte", BmpLayout::rgb32},
-                    LayoutCase{"Rgb555", BmpLayout::rgb555},
-                    LayoutCase{"Bitfields565", BmpLayout::bitfields565},
-                    LayoutCase{"V4Bitfields", BmpLayout::v4_bitfields},
-                    LayoutCase{"V5Alpha", BmpLayout::v5_alpha}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, BmpLayouts,
+                         testing::Values(LayoutCase{"Rgb24", BmpLayout::rgb24},
+                                         LayoutCase{"Rgb24TopDown", BmpLayout::rgb24_top_down},
+                                         LayoutCase{"Rgb24CoreHeader", BmpLayout::rgb24_core},
+                                         LayoutCase{"Rgb32IgnoresFourthByte", BmpLayout::rgb32},
+                                         LayoutCase{"Rgb555", BmpLayout::rgb555},
+                                         LayoutCase{"Bitfields565", BmpLayout::bitfields565},
+                                         LayoutCase{"V4Bitfields", BmpLayout::v4_bitfields},
+                                         LayoutCase{"V5Alpha", BmpLayout::v5_alpha}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BmpDecoder, DecodesIndexedPixelsOfEveryDepth) {
   std::vector<Rgba> palette;
@@ -75,7 +74,8 @@ TEST(BmpDecoder, DecodesIndexedPixelsOfEveryDepth) {
     for (int i = 0; i < width * height; ++i)
       indices.push_back(static_cast<std::uint8_t>((i * 5 + 1) % (1 << bits)));
     const std::vector<Rgba> used(palette.begin(), palette.begin() + (1 << bits));
-    const Image image = decode_bmp(fixtures::encode_indexed_bmp(width, height, indices, bits, used));
+    const Image image =
+        decode_bmp(fixtures::encode_indexed_bmp(width, height, indices, bits, used));
     ASSERT_EQ(image.frames.size(), 1u) << bits;
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
@@ -132,7 +132,8 @@ TEST(BmpDecoder, RefusesBrokenFiles) {
     std::copy(bytes.begin(), bytes.end(), copy.begin() + static_cast<std::ptrdiff_t>(at));
     return copy;
   };
-  Bytes masks_past_header = fixtures::encode_bmp(fixtures::pattern_frame(7, 5), BmpLayout::bitfields565);
+  Bytes masks_past_header =
+      fixtures::encode_bmp(fixtures::pattern_frame(7, 5), BmpLayout::bitfields565);
   masks_past_header[14] = 44;  // masks would run from 40 to 52, past a 44-byte header
   masks_past_header.resize(14 + 44);
   const Case cases[] = {

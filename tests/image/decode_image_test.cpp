@@ -20,20 +20,29 @@ struct Sample {
 void PrintTo(const Sample& c, std::ostream* out) { *out << c.name; }
 
 const Sample kSamples[] = {
-    {"Bmp", [] { return fixtures::encode_bmp(fixtures::pattern_frame(30, 20), fixtures::BmpLayout::rgb24); }},
+    {"Bmp",
+     [] {
+       return fixtures::encode_bmp(fixtures::pattern_frame(30, 20), fixtures::BmpLayout::rgb24);
+     }},
     {"Jpeg", [] { return fixtures::encode_jpeg(fixtures::gradient_frame(30, 20)); }},
     {"Png", [] { return fixtures::encode_png(fixtures::pattern_frame(30, 20)); }},
-    {"Ico", [] {
-       return fixtures::icon_file(1, {{30, 20, 32, fixtures::icon_dib(fixtures::pattern_frame(30, 20), false,
-                                                                      [](int, int) { return false; })}});
+    {"Ico",
+     [] {
+       return fixtures::icon_file(1, {{30, 20, 32,
+                                       fixtures::icon_dib(fixtures::pattern_frame(30, 20), false,
+                                                          [](int, int) { return false; })}});
      }},
-    {"Gif", [] {
-       return fixtures::encode_gif(30, 20, {{1, 2, 3}, {4, 5, 6}},
-                                   {{0, 0, 30, 20, std::vector<std::uint8_t>(600, 1), 0, 0, -1, false}});
+    {"Gif",
+     [] {
+       return fixtures::encode_gif(
+           30, 20, {{1, 2, 3}, {4, 5, 6}},
+           {{0, 0, 30, 20, std::vector<std::uint8_t>(600, 1), 0, 0, -1, false}});
      }},
-    {"Pcx", [] {
+    {"Pcx",
+     [] {
        fixtures::ByteWriter out;
-       out.bytes(fixtures::pcx_header({5, 8, 3, 30, 20, 30})).bytes(fixtures::pcx_runs(Bytes(30 * 3 * 20, 99)));
+       out.bytes(fixtures::pcx_header({5, 8, 3, 30, 20, 30}))
+           .bytes(fixtures::pcx_runs(Bytes(30 * 3 * 20, 99)));
        return out.data();
      }},
 };
@@ -50,7 +59,9 @@ TEST_P(EveryFormat, IsRecognisedAndDecoded) {
 TEST_P(EveryFormat, TruncatedIsEmpty) {
   const Bytes whole = GetParam().make();
   for (std::size_t size : {std::size_t{6}, whole.size() / 2, whole.size() * 9 / 10}) {
-    EXPECT_TRUE(decode_image(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size))).empty())
+    EXPECT_TRUE(
+        decode_image(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)))
+            .empty())
         << size << " of " << whole.size();
   }
 }
@@ -79,9 +90,10 @@ TEST(DecodeImage, UnknownOrTooShortDataIsEmpty) {
 }
 
 TEST(DecodeImage, AnimationFramesAllFitTheBox) {
-  const std::vector<fixtures::GifFrame> frames(3, {0, 0, 528, 336, std::vector<std::uint8_t>(528 * 336, 1),
-                                                   0, 4, -1, false});
-  const Image image = decode_image(fixtures::encode_gif(528, 336, {{0, 0, 0}, {10, 20, 30}}, frames), {264, 168});
+  const std::vector<fixtures::GifFrame> frames(
+      3, {0, 0, 528, 336, std::vector<std::uint8_t>(528 * 336, 1), 0, 4, -1, false});
+  const Image image =
+      decode_image(fixtures::encode_gif(528, 336, {{0, 0, 0}, {10, 20, 30}}, frames), {264, 168});
   ASSERT_EQ(image.frames.size(), 3u);
   for (const Frame& frame : image.frames) {
     EXPECT_EQ(frame.width, 264);

@@ -38,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FitCase{101, 101, {81, 33, 101, 101}},  // odd free space: offset truncated
                     FitCase{10000, 1, {0, 83, 264, 1}},     // a sliver keeps one pixel
                     FitCase{1, 10000, {131, 0, 1, 168}},
-                    FitCase{0, 100, {0, 0, 0, 0}}));         // no picture, no placement
+                    FitCase{0, 100, {0, 0, 0, 0}}));  // no picture, no placement
 
 }  // namespace
 }  // namespace varnelle::image

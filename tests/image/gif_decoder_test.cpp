@@ -23,7 +23,8 @@ constexpr std::uint8_t kSeeThrough = 3;
 //  4. one green pixel at (0,0).
 Bytes four_frame_animation() {
   GifFrame red{0, 0, 6, 4, std::vector<std::uint8_t>(24, 0), DISPOSE_DO_NOT, 10, -1, false};
-  GifFrame patch{2, 1, 3, 3, {1, 3, 1, 3, 2, 3, 1, 3, 1}, DISPOSE_BACKGROUND, 20, kSeeThrough, false};
+  GifFrame patch{2, 1, 3, 3, {}, DISPOSE_BACKGROUND, 20, kSeeThrough, false};
+  patch.indices = {1, 3, 1, 3, 2, 3, 1, 3, 1};
   GifFrame stripes{0, 0, 6, 4, {}, DISPOSE_PREVIOUS, 5, kSeeThrough, true};
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 6; ++x) stripes.indices.push_back(x < 3 ? kSeeThrough : y % 2 == 0 ? 2 : 0);
@@ -98,7 +99,8 @@ TEST(GifDecoder, RefusesBrokenFiles) {
     Bytes bytes;
   } const cases[] = {
       {"Empty", {}},
-      {"CutInAFrame", Bytes(gif.begin(), gif.begin() + static_cast<std::ptrdiff_t>(gif.size() - 12))},
+      {"CutInAFrame",
+       Bytes(gif.begin(), gif.begin() + static_cast<std::ptrdiff_t>(gif.size() - 12))},
       {"ScreenOnly", Bytes(gif.begin(), gif.begin() + 13)},
       {"NoFrames", no_frames},
       {"CanvasAboveTheLimit", huge_canvas},
@@ -108,9 +110,11 @@ TEST(GifDecoder, RefusesBrokenFiles) {
 
 TEST(GifDecoder, RefusesMoreThanTenThousandFrames) {
   const GifFrame dot{0, 0, 1, 1, {1}, 0, 0, -1, false};
-  EXPECT_EQ(decode_gif(fixtures::encode_gif(1, 1, kPalette, std::vector<GifFrame>(10000, dot))).frames.size(),
+  EXPECT_EQ(decode_gif(fixtures::encode_gif(1, 1, kPalette, std::vector<GifFrame>(10000, dot)))
+                .frames.size(),
             10000u);
-  EXPECT_TRUE(decode_gif(fixtures::encode_gif(1, 1, kPalette, std::vector<GifFrame>(10001, dot))).empty());
+  EXPECT_TRUE(
+      decode_gif(fixtures::encode_gif(1, 1, kPalette, std::vector<GifFrame>(10001, dot))).empty());
 }
 
 }  // namespace

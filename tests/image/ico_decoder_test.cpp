@@ -16,13 +16,15 @@ bool never(int, int) { return false; }
 
 TEST(IcoDecoder, BitmapEntryHidesWhatItsAndMaskSays) {
   const Frame original = fixtures::pattern_frame(7, 5);
-  const Image image = decode_ico(fixtures::icon_file(1, {{7, 5, 32, fixtures::icon_dib(original, false, on_diagonal)}}));
+  const Image image = decode_ico(
+      fixtures::icon_file(1, {{7, 5, 32, fixtures::icon_dib(original, false, on_diagonal)}}));
   ASSERT_EQ(image.frames.size(), 1u);
   ASSERT_EQ(image.width, 7);
   ASSERT_EQ(image.height, 5);
   for (int y = 0; y < 5; ++y) {
     for (int x = 0; x < 7; ++x) {
-      const Rgba expected = on_diagonal(x, y) ? Rgba{0, 0, 0, 0} : fixtures::pixel_at(original, x, y);
+      const Rgba expected =
+          on_diagonal(x, y) ? Rgba{0, 0, 0, 0} : fixtures::pixel_at(original, x, y);
       ASSERT_EQ(fixtures::pixel_at(image.frames[0], x, y), expected) << x << "," << y;
     }
   }
@@ -30,14 +32,16 @@ TEST(IcoDecoder, BitmapEntryHidesWhatItsAndMaskSays) {
 
 TEST(IcoDecoder, AlphaOfThirtyTwoBitEntriesWinsOverTheMask) {
   const Frame original = fixtures::pattern_frame(7, 5, true);
-  const Image image = decode_ico(fixtures::icon_file(1, {{7, 5, 32, fixtures::icon_dib(original, true, on_diagonal)}}));
+  const Image image = decode_ico(
+      fixtures::icon_file(1, {{7, 5, 32, fixtures::icon_dib(original, true, on_diagonal)}}));
   ASSERT_EQ(image.frames.size(), 1u);
   EXPECT_EQ(image.frames[0].rgba, original.rgba);
 }
 
 TEST(IcoDecoder, DecodesPngEntries) {
   const Frame original = fixtures::pattern_frame(9, 6, true);
-  const Image image = decode_ico(fixtures::icon_file(1, {{0, 0, 32, fixtures::encode_png(original)}}));
+  const Image image =
+      decode_ico(fixtures::icon_file(1, {{0, 0, 32, fixtures::encode_png(original)}}));
   ASSERT_EQ(image.frames.size(), 1u);
   EXPECT_EQ(image.frames[0].rgba, original.rgba);
 }
@@ -67,13 +71,15 @@ TEST(IcoDecoder, ShowsTheLargestEntryThenTheDeepest) {
 
 TEST(IcoDecoder, DecodesCursors) {
   const Frame original = fixtures::pattern_frame(6, 6);
-  const Image image = decode_ico(fixtures::icon_file(2, {{6, 6, 3, fixtures::icon_dib(original, false, never)}}));
+  const Image image =
+      decode_ico(fixtures::icon_file(2, {{6, 6, 3, fixtures::icon_dib(original, false, never)}}));
   ASSERT_EQ(image.frames.size(), 1u);
   EXPECT_EQ(image.frames[0].rgba, original.rgba);
 }
 
 TEST(IcoDecoder, RefusesBrokenFiles) {
-  const Bytes icon = fixtures::icon_file(1, {{7, 5, 32, fixtures::icon_dib(fixtures::pattern_frame(7, 5), false, never)}});
+  const Bytes icon = fixtures::icon_file(
+      1, {{7, 5, 32, fixtures::icon_dib(fixtures::pattern_frame(7, 5), false, never)}});
   auto patched = [&icon](std::size_t at, std::initializer_list<std::uint8_t> bytes) {
     Bytes copy = icon;
     std::copy(bytes.begin(), bytes.end(), copy.begin() + static_cast<std::ptrdiff_t>(at));

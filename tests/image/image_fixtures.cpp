@@ -1,14 +1,13 @@
 #include "tests/image/image_fixtures.h"
 
-#include <gif_lib.h>
-#include <png.h>
-
 #include <algorithm>
-#include <cstdio>
+#include <cstdio>  // before jpeglib.h, which uses FILE
 #include <cstring>
 #include <stdexcept>
 
+#include <gif_lib.h>
 #include <jpeglib.h>
+#include <png.h>
 
 namespace varnelle::image::fixtures {
 
@@ -25,7 +24,8 @@ Frame pattern_frame(int width, int height, bool with_alpha) {
       frame.rgba.push_back(static_cast<std::uint8_t>(x * 37 + y * 11));
       frame.rgba.push_back(static_cast<std::uint8_t>(y * 53 + 7));
       frame.rgba.push_back(static_cast<std::uint8_t>((x + y) * 29 + 100));
-      frame.rgba.push_back(with_alpha ? static_cast<std::uint8_t>(255 - (x * 13 + y * 17) % 256) : 255);
+      frame.rgba.push_back(with_alpha ? static_cast<std::uint8_t>(255 - (x * 13 + y * 17) % 256)
+                                      : 255);
     }
   }
   return frame;
@@ -37,7 +37,8 @@ Frame gradient_frame(int width, int height) {
     for (int x = 0; x < width; ++x) {
       frame.rgba.push_back(static_cast<std::uint8_t>(x * 255 / std::max(1, width - 1)));
       frame.rgba.push_back(static_cast<std::uint8_t>(y * 255 / std::max(1, height - 1)));
-      frame.rgba.push_back(static_cast<std::uint8_t>(128 + (x - y) * 64 / std::max(1, width + height)));
+      frame.rgba.push_back(
+          static_cast<std::uint8_t>(128 + (x - y) * 64 / std::max(1, width + height)));
       frame.rgba.push_back(255);
     }
   }
@@ -93,7 +94,7 @@ Bytes encode_jpeg(const Frame& frame, int quality, JpegColour colour, bool progr
   info.image_height = static_cast<JDIMENSION>(frame.height);
   const int components = colour == JpegColour::grey ? 1 : colour == JpegColour::cmyk ? 4 : 3;
   info.input_components = components;
-  info.in_color_space = colour == JpegColour::grey ? JCS_GRAYSCALE
+  info.in_color_space = colour == JpegColour::grey   ? JCS_GRAYSCALE
                         : colour == JpegColour::cmyk ? JCS_CMYK
                                                      : JCS_RGB;
   jpeg_set_defaults(&info);
@@ -234,7 +235,8 @@ Bytes encode_indexed_bmp(int width, int height, const std::vector<std::uint8_t>&
 RleSample bmp_rle_sample(unsigned bits) {
   RleSample sample{{}, 6, 4, {}, {}};
   for (int i = 0; i < 16; ++i)
-    sample.palette.push_back({static_cast<std::uint8_t>(i * 16), static_cast<std::uint8_t>(200 - i * 8),
+    sample.palette.push_back({static_cast<std::uint8_t>(i * 16),
+                              static_cast<std::uint8_t>(200 - i * 8),
                               static_cast<std::uint8_t>(i * 5)});
   // Rows are listed as stored: bottom row first.
   const Bytes runs8 = {3, 1, 0, 3, 2, 3, 4, 0, 0, 0,  // 1 1 1, then 2 3 4 and a pad byte
@@ -242,17 +244,22 @@ RleSample bmp_rle_sample(unsigned bits) {
                        3, 6, 0, 0,                    // 6 6 6 from the jump's column
                        6, 7, 0, 1};                   // a full row of 7, end of bitmap
   const Bytes runs4 = {1, 0x10, 0, 5, 0x23, 0x45, 0x60, 0, 0, 0,  // 1, then 2 3 4 5 6 and a pad
-                       2, 0x66, 0, 2, 1, 1,                       // 6 6, jump
+                       2, 0x66, 0, 2, 1,    1,                    // 6 6, jump
                        3, 0x77, 0, 0,                             // 7 7 7
                        6, 0xAB, 0, 1};                            // 10 11 alternating, end
   if (bits == 8) {
-    sample.indices = {7, 7, 7, 7, 7, 7, -1, -1, -1, 6, 6, 6, 5, 5, -1, -1, -1, -1, 1, 1, 1, 2, 3, 4};
+    sample.indices = {7, 7, 7,  7,  7,  7,  -1, -1, -1, 6, 6, 6,
+                      5, 5, -1, -1, -1, -1, 1,  1,  1,  2, 3, 4};
   } else {
-    sample.indices = {10, 11, 10, 11, 10, 11, -1, -1, -1, 7, 7, 7, 6, 6, -1, -1, -1, -1, 1, 2, 3, 4, 5, 6};
+    sample.indices = {10, 11, 10, 11, 10, 11, -1, -1, -1, 7, 7, 7,
+                      6,  6,  -1, -1, -1, -1, 1,  2,  3,  4, 5, 6};
   }
   ByteWriter dib;
-  dib.bytes(dib_header({.width = 6, .height = 4, .bits = static_cast<std::uint16_t>(bits),
-                        .compression = bits == 8 ? 1u : 2u, .colors_used = 16}));
+  dib.bytes(dib_header({.width = 6,
+                        .height = 4,
+                        .bits = static_cast<std::uint16_t>(bits),
+                        .compression = bits == 8 ? 1u : 2u,
+                        .colors_used = 16}));
   for (const Rgba& c : sample.palette) dib.u8(c.b).u8(c.g).u8(c.r).u8(0);
   sample.file = bmp_file(dib.data(), bits == 8 ? runs8 : runs4);
   return sample;
@@ -316,7 +323,8 @@ Bytes encode_gif(int width, int height, const std::vector<Rgba>& palette,
   int bits = 1;
   while ((1 << bits) < static_cast<int>(palette.size())) ++bits;
   std::vector<GifColorType> colours(static_cast<std::size_t>(1 << bits));
-  for (std::size_t i = 0; i < palette.size(); ++i) colours[i] = {palette[i].r, palette[i].g, palette[i].b};
+  for (std::size_t i = 0; i < palette.size(); ++i)
+    colours[i] = {palette[i].r, palette[i].g, palette[i].b};
   ColorMapObject* map = GifMakeMapObject(1 << bits, colours.data());
   EGifSetGifVersion(gif, true);
   check(EGifPutScreenDesc(gif, width, height, bits, 0, map), "screen");

@@ -95,7 +95,7 @@ struct IconEntry {
   int width = 0;
   int height = 0;
   std::uint16_t bits = 32;  // the hotspot's y for a cursor
-  Bytes data;                // a DIB with its AND mask, or a PNG file
+  Bytes data;               // a DIB with its AND mask, or a PNG file
 };
 // type 1 is an icon, 2 a cursor.
 Bytes icon_file(std::uint16_t type, const std::vector<IconEntry>& entries);
@@ -144,7 +144,8 @@ Bytes icon_dib(const Frame& frame, bool alpha, Hide hide) {
   for (int y = frame.height - 1; y >= 0; --y) {
     Bytes row(static_cast<std::size_t>(stride), 0);
     for (int x = 0; x < frame.width; ++x) {
-      if (hide(x, y)) row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+      if (hide(x, y))
+        row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
     }
     out.bytes(row);
   }

@@ -33,7 +33,8 @@ double colour_error(const Frame& a, const Frame& b) {
 }
 
 Frame as_grey(Frame frame) {
-  for (std::size_t i = 0; i < frame.rgba.size(); i += 4) frame.rgba[i] = frame.rgba[i + 2] = frame.rgba[i + 1];
+  for (std::size_t i = 0; i < frame.rgba.size(); i += 4)
+    frame.rgba[i] = frame.rgba[i + 2] = frame.rgba[i + 1];
   return frame;
 }
 
@@ -76,8 +77,8 @@ TEST(JpegDecoder, UsesDctScalingOnlyWhenShownAtHalfOrLess) {
       {200, 100, 200, 100},    // fits the box
   };
   for (const Case& c : cases) {
-    const Image image =
-        decode_jpeg(fixtures::encode_jpeg(fixtures::gradient_frame(c.width, c.height), 80), {264, 168});
+    const Image image = decode_jpeg(
+        fixtures::encode_jpeg(fixtures::gradient_frame(c.width, c.height), 80), {264, 168});
     ASSERT_EQ(image.frames.size(), 1u);
     EXPECT_EQ(image.width, c.width);
     EXPECT_EQ(image.frames[0].width, c.expected_width) << c.width;
@@ -104,7 +105,8 @@ TEST(JpegDecoder, RefusesBrokenFiles) {
 
 TEST(JpegDecoder, AcceptsAMissingEndOfImageMarker) {
   for (bool progressive : {false, true}) {
-    const Bytes jpeg = fixtures::encode_jpeg(fixtures::gradient_frame(64, 64), 90, JpegColour::rgb, progressive);
+    const Bytes jpeg =
+        fixtures::encode_jpeg(fixtures::gradient_frame(64, 64), 90, JpegColour::rgb, progressive);
     const Bytes cut(jpeg.begin(), jpeg.end() - 2);
     const Image image = decode_jpeg(cut, {});
     ASSERT_EQ(image.frames.size(), 1u) << progressive;
@@ -132,17 +134,20 @@ TEST(JpegDecoder, RefusesSizesAboveTheLimit) {
 }
 
 TEST(JpegDecoder, RefusesFilesWithEndlessScans) {
-  const Bytes jpeg = fixtures::encode_jpeg(fixtures::gradient_frame(16, 16), 90, JpegColour::rgb, true);
+  const Bytes jpeg =
+      fixtures::encode_jpeg(fixtures::gradient_frame(16, 16), 90, JpegColour::rgb, true);
   // The first scan (DC values) with the Huffman table written before it: repeating it rewrites the
   // same coefficients, so every repeat decodes cleanly and only the count of scans grows.
   const std::size_t first_scan = marker_positions(jpeg, 0xDA).front();
   const std::vector<std::size_t> tables = marker_positions(jpeg, 0xC4);
-  const auto next_table = std::find_if(tables.begin(), tables.end(), [&](std::size_t at) { return at > first_scan; });
+  const auto next_table =
+      std::find_if(tables.begin(), tables.end(), [&](std::size_t at) { return at > first_scan; });
   ASSERT_TRUE(next_table != tables.begin() && next_table != tables.end());
   const std::size_t table = *std::prev(next_table);
   auto with_repeats = [&](int repeats) {
     Bytes out(jpeg.begin(), jpeg.end() - 2);  // up to the end-of-image marker
-    for (int i = 0; i < repeats; ++i) out.insert(out.end(), jpeg.begin() + table, jpeg.begin() + *next_table);
+    for (int i = 0; i < repeats; ++i)
+      out.insert(out.end(), jpeg.begin() + table, jpeg.begin() + *next_table);
     out.insert(out.end(), {0xFF, 0xD9});
     return out;
   };

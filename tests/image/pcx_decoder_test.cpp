@@ -19,21 +19,24 @@ Bytes pcx_file(const PcxHeader& header, const Bytes& runs, const Bytes& trailer 
 
 Bytes grey_palette() {
   Bytes palette{0x0C};
-  for (int i = 0; i < 256; ++i) palette.insert(palette.end(), {std::uint8_t(i), std::uint8_t(i), std::uint8_t(255 - i)});
+  for (int i = 0; i < 256; ++i)
+    palette.insert(palette.end(), {std::uint8_t(i), std::uint8_t(i), std::uint8_t(255 - i)});
   return palette;
 }
 
 TEST(PcxDecoder, DecodesEightBitsWithThePaletteAtTheEnd) {
   // 5 x 3 pixels in lines of 6 bytes; the first run crosses from line one into line two.
   const Bytes plain = {9, 9, 9, 9, 9, 9, 9, 9, 0xC5, 1, 2, 0, 3, 4, 5, 6, 7, 0};
-  const Image image = decode_pcx(pcx_file({5, 8, 1, 5, 3, 6}, fixtures::pcx_runs(plain), grey_palette()));
+  const Image image =
+      decode_pcx(pcx_file({5, 8, 1, 5, 3, 6}, fixtures::pcx_runs(plain), grey_palette()));
   ASSERT_EQ(image.frames.size(), 1u);
   ASSERT_EQ(image.width, 5);
   ASSERT_EQ(image.height, 3);
   for (int y = 0; y < 3; ++y) {
     for (int x = 0; x < 5; ++x) {
       const std::uint8_t index = plain[static_cast<std::size_t>(y * 6 + x)];
-      ASSERT_EQ(fixtures::pixel_at(image.frames[0], x, y), (Rgba{index, index, std::uint8_t(255 - index)}))
+      ASSERT_EQ(fixtures::pixel_at(image.frames[0], x, y),
+                (Rgba{index, index, std::uint8_t(255 - index)}))
           << x << "," << y;
     }
   }
@@ -42,7 +45,9 @@ TEST(PcxDecoder, DecodesEightBitsWithThePaletteAtTheEnd) {
 TEST(PcxDecoder, DecodesThreePlanesAsRgb) {
   Bytes plain;
   for (int y = 0; y < 2; ++y)
-    for (int plane = 0; plane < 3; ++plane) plain.insert(plain.end(), {std::uint8_t(plane * 80 + y), std::uint8_t(plane * 80 + y + 10), 0, 0});
+    for (int plane = 0; plane < 3; ++plane)
+      plain.insert(plain.end(),
+                   {std::uint8_t(plane * 80 + y), std::uint8_t(plane * 80 + y + 10), 0, 0});
   const Image image = decode_pcx(pcx_file({5, 8, 3, 2, 2, 4}, fixtures::pcx_runs(plain)));
   ASSERT_EQ(image.frames.size(), 1u);
   EXPECT_EQ(fixtures::pixel_at(image.frames[0], 0, 0), (Rgba{0, 80, 160}));
@@ -56,7 +61,8 @@ TEST(PcxDecoder, DecodesOneBitBlackAndWhite) {
   const Rgba white{255, 255, 255}, black{0, 0, 0};
   const Rgba expected[2][3] = {{white, black, white}, {black, white, black}};
   for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(fixtures::pixel_at(image.frames[0], x, y), expected[y][x]);
+    for (int x = 0; x < 3; ++x)
+      EXPECT_EQ(fixtures::pixel_at(image.frames[0], x, y), expected[y][x]);
 }
 
 TEST(PcxDecoder, RefusesBrokenFiles) {
@@ -76,13 +82,15 @@ TEST(PcxDecoder, RefusesBrokenFiles) {
       {"HeaderOnly", Bytes(good.begin(), good.begin() + 128)},
       {"NoPalette", pcx_file({5, 8, 1, 5, 3, 6}, runs)},
       {"WrongPaletteMarker", wrong_marker},
-      {"RunsCut", pcx_file({5, 8, 1, 5, 3, 6}, Bytes(runs.begin(), runs.end() - 1), grey_palette())},
+      {"RunsCut",
+       pcx_file({5, 8, 1, 5, 3, 6}, Bytes(runs.begin(), runs.end() - 1), grey_palette())},
       {"LinesTooShort", short_lines},
       {"RightEdgeBeforeLeft", backwards},
       {"FourPlanes", pcx_file({5, 8, 4, 5, 3, 6}, runs, grey_palette())},
       {"FourBits", pcx_file({5, 4, 1, 5, 3, 6}, runs)},
       // 10000 x 10000 promised by 100 bytes of runs: refused before any pixel is made.
-      {"MorePixelsThanTheDataCanHold", pcx_file({5, 8, 1, 10000, 10000, 10000}, Bytes(100, 0xFF), grey_palette())},
+      {"MorePixelsThanTheDataCanHold",
+       pcx_file({5, 8, 1, 10000, 10000, 10000}, Bytes(100, 0xFF), grey_palette())},
   };
   for (const Case& c : cases) EXPECT_TRUE(decode_pcx(c.bytes).empty()) << c.name;
 }

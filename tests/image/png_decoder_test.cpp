@@ -44,7 +44,7 @@ TEST(PngDecoder, RefusesBrokenFiles) {
 TEST(PngDecoder, RefusesSizesAboveTheLimitBeforeDecoding) {
   const Bytes png = fixtures::encode_png(fixtures::pattern_frame(4, 4));
   EXPECT_TRUE(decode_png(with_png_size(png, 20000, 20000)).empty());  // 400 million pixels
-  EXPECT_FALSE(decode_png(with_png_size(png, 4, 4)).empty());          // the rewrite itself is sound
+  EXPECT_FALSE(decode_png(with_png_size(png, 4, 4)).empty());         // the rewrite itself is sound
 }
 
 }  // namespace

@@ -15,9 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::map<std::string, Format> kCorpusFormats = {
-    {"bmp", Format::bmp}, {"jpeg", Format::jpeg}, {"png", Format::png},
-    {"gif", Format::gif}, {"ico", Format::ico},   {"pcx", Format::pcx8}};
+const std::map<std::string, Format> kCorpusFormats = {{"bmp", Format::bmp}, {"jpeg", Format::jpeg},
+                                                      {"png", Format::png}, {"gif", Format::gif},
+                                                      {"ico", Format::ico}, {"pcx", Format::pcx8}};
 
 std::vector<std::uint8_t> read_bytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
