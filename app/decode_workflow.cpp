@@ -36,6 +36,7 @@ void decode_workflow(MainWindow& window, const ServiceEndpoints& endpoints) {
   window.图片框1()->set_picture(image);
   const Text decoded = run_decode_exchanges(document, endpoints, file_name, image);
   window.编辑框1()->setText(to_qstring(decoded));
+  window.编辑框1()->setCursorPosition(0);  // a long address shows from its start
 }
 
 void bind_decode_workflow(MainWindow& window, ServiceEndpoints endpoints) {

@@ -88,6 +88,7 @@ TEST_F(RoadTest, TheWindowDecodesAPickedImageAndAgainAfterACancel) {
   const QString path = write(QStringLiteral("二维码 1.png"), qr_png(kUrl));
 
   EXPECT_EQ(press(window, path), QString::fromUtf8(kUrl));
+  EXPECT_EQ(window.编辑框1()->cursorPosition(), 0);
   EXPECT_TRUE(shows_a_picture(window));
 
   window.编辑框1()->clear();

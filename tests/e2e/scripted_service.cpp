@@ -38,6 +38,7 @@ ScriptedService::ScriptedService() {
     for (const auto& [name, value] : request.headers)
       seen.headers.emplace_back(name == kHiddenType ? "Content-Type" : name, value);
     std::lock_guard lock(mutex_);
+    if (hook_) hook_();
     requests_.push_back(std::move(seen));
     auto it = replies_.find(request.path);
     if (it == replies_.end()) {
@@ -65,6 +66,11 @@ ScriptedService::~ScriptedService() {
 void ScriptedService::answer(const std::string& path, ScriptedReply reply) {
   std::lock_guard lock(mutex_);
   replies_[path] = std::move(reply);
+}
+
+void ScriptedService::on_request(std::function<void()> hook) {
+  std::lock_guard lock(mutex_);
+  hook_ = std::move(hook);
 }
 
 std::vector<RecordedRequest> ScriptedService::requests() const {

@@ -3,6 +3,7 @@
 // records every request as it arrived. Its certificate comes from the test CA, which the process
 // trusts through SSL_CERT_FILE.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -41,6 +42,8 @@ class ScriptedService {
 
   // path: "/deqr/", "/upload.php" or "/apis/up/deqrimg".
   void answer(const std::string& path, ScriptedReply reply);
+  // Runs on the server's thread as each request arrives, while its client waits for the reply.
+  void on_request(std::function<void()> hook);
   std::vector<RecordedRequest> requests() const;
   // The two host names of the service are "localhost" and "127.0.0.1" with this server's port.
   ServiceEndpoints endpoints() const;
@@ -52,6 +55,7 @@ class ScriptedService {
   mutable std::mutex mutex_;
   std::map<std::string, ScriptedReply> replies_;
   std::vector<RecordedRequest> requests_;
+  std::function<void()> hook_;
 };
 
 }  // namespace varnelle::test
