@@ -1,5 +1,7 @@
 #include "app/decode_exchanges.h"
 
+#include <chrono>
+
 #include "codec/url_encode.h"
 #include "net/web_request.h"
 #include "platform/codepage.h"
@@ -12,6 +14,19 @@ Text reply_text(const Bytes& body) {
   Text text = bytes_to_text(body);
   return platform::is_valid_utf8(text) ? platform::utf8_to_ansi(text) : text;
 }
+
+// Adds the milliseconds since the last lap to one of the trace's figures.
+class LapTimer {
+ public:
+  void lap(double& milliseconds) {
+    const auto now = std::chrono::steady_clock::now();
+    milliseconds += std::chrono::duration<double, std::milli>(now - last_).count();
+    last_ = now;
+  }
+
+ private:
+  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
 
 Text quoted_file_name(const Text& file_name) {
   return replace_text(replace_text(replace_text(file_name, "\"", "%22"), "\r", "%0D"), "\n", "%0A");
@@ -45,12 +60,14 @@ Text run_decode_exchanges(JsonDocument& document, const ServiceEndpoints& endpoi
   ExchangeTrace scratch;
   ExchangeTrace& seen = trace ? *trace : scratch;
   const Bytes body = upload_body(file_name, image);
+  LapTimer timer;
 
   Text page_cookies;
   WebRequestOptions page;
   page.returned_cookies = &page_cookies;
   page.status = &seen.page_status;
   web_request(endpoints.decode_page_url(), page);
+  timer.lap(seen.page_ms);
 
   Text upload_cookies;
   Text headers = upload_header_block(endpoints);
@@ -62,11 +79,13 @@ Text run_decode_exchanges(JsonDocument& document, const ServiceEndpoints& endpoi
   upload.post_bytes = &body;
   upload.status = &seen.upload_status;
   seen.upload_reply = reply_text(web_request(endpoints.upload_url(), upload));
+  timer.lap(seen.upload_ms);
 
   document.parse(seen.upload_reply);
   seen.image_path = document.get("data.path");
   const Text encoded_path = url_encode(seen.image_path, true);
   document.clear();
+  timer.lap(seen.json_ms);
 
   WebRequestOptions decode;
   decode.method = 1;
@@ -74,9 +93,12 @@ Text run_decode_exchanges(JsonDocument& document, const ServiceEndpoints& endpoi
   decode.cookies = &upload_cookies;
   decode.status = &seen.decode_status;
   seen.decode_reply = reply_text(web_request(endpoints.decode_endpoint_url(), decode));
+  timer.lap(seen.decode_ms);
 
   document.parse(seen.decode_reply);
-  return document.get("info.data[0]");
+  Text decoded = document.get("info.data[0]");
+  timer.lap(seen.json_ms);
+  return decoded;
 }
 
 }  // namespace varnelle

@@ -38,6 +38,11 @@ struct ExchangeTrace {
   Text upload_reply;  // the reply texts as parsed, in the ANSI code page
   Text decode_reply;
   Text image_path;  // the stored image's path, before it is percent-encoded
+  // Wall-clock milliseconds of each exchange and of the JSON work between and after them.
+  double page_ms = 0;
+  double upload_ms = 0;
+  double decode_ms = 0;
+  double json_ms = 0;
 };
 
 // Runs the three exchanges for the image and returns the decoded text. The document must be

@@ -41,6 +41,8 @@ bool Service::start(std::string& error) {
   }
   const int threads = options_.threads;
   server_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+  // Headers and body go out in separate writes; without this each reply waits on a delayed ACK.
+  server_->set_tcp_nodelay(true);
   server_->set_keep_alive_max_count(100);
   server_->set_keep_alive_timeout(5);
   server_->set_read_timeout(15);
