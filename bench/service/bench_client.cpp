@@ -1,5 +1,7 @@
 #include "bench_client.h"
 
+#include "codec/url_encode.h"
+
 namespace varnelle::service::bench {
 namespace {
 
@@ -19,22 +21,6 @@ std::string path_in(const std::string& reply) {
   if (start == std::string::npos) return {};
   start += key.size();
   return reply.substr(start, reply.find('"', start) - start);
-}
-
-std::string percent_encoded(const std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : text) {
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
-        c == '.') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
 }
 
 std::string describe(const httplib::Result& result) {
@@ -62,7 +48,7 @@ bool BenchClient::decode(const std::vector<std::uint8_t>& picture) {
                              std::string("multipart/form-data; boundary=") + kBoundary);
   if (!stored || stored->status != 200) return error_ = "upload: " + describe(stored), false;
   auto decoded = client_.Post("/apis/up/deqrimg", headers,
-                              "img=" + percent_encoded(path_in(stored->body)),
+                              "img=" + url_encode(path_in(stored->body), true),
                               "application/x-www-form-urlencoded");
   if (!decoded || decoded->status != 200 || decoded->body.find("\"data\":[\"") == std::string::npos)
     return error_ = "decode: " + describe(decoded), false;

@@ -1,5 +1,7 @@
 #include "service_harness.h"
 
+#include "codec/url_encode.h"
+
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -76,21 +78,6 @@ httplib::Headers cookie_header(const std::string& cookie) {
   return {{"Cookie", cookie}};
 }
 
-std::string percent_encode(const std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : text) {
-    if (std::isalnum(c) || c == '-' || c == '.') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
 QJsonObject parse(const std::string& json) {
   return QJsonDocument::fromJson(QByteArray(json.data(), static_cast<int>(json.size()))).object();
 }
@@ -111,7 +98,7 @@ Reply RunningService::upload(const std::vector<std::uint8_t>& bytes, const std::
 Reply RunningService::decode(const std::string& path, const std::string& cookie,
                              const std::string& host) const {
   return to_reply(client(host)->Post("/apis/up/deqrimg", cookie_header(cookie),
-                                     "img=" + percent_encode(path),
+                                     "img=" + url_encode(path, true),
                                      "application/x-www-form-urlencoded"));
 }
 

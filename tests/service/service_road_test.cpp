@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iconv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,23 +11,15 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/codepage.h"
 #include "qr_fixture.h"
 #include "service_harness.h"
 
 namespace varnelle::service::testing {
 namespace {
 
-std::string gbk(std::string_view utf8) {
-  iconv_t cd = iconv_open("GBK", "UTF-8");
-  std::string out(utf8.size() * 2, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t in_left = utf8.size(), out_left = out.size();
-  char* dst = out.data();
-  iconv(cd, &in, &in_left, &dst, &out_left);
-  iconv_close(cd);
-  out.resize(out.size() - out_left);
-  return out;
-}
+// GBK bytes: the ANSI code page holds every GBK text in the same bytes.
+std::string gbk(std::string_view utf8) { return platform::utf8_to_ansi(utf8); }
 
 std::vector<std::uint8_t> two_codes_png(std::string_view left, std::string_view right) {
   Canvas canvas(900, 420);

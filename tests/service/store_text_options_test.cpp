@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <iconv.h>
 
+#include "platform/codepage.h"
 #include "service/options.h"
 #include "service/qr_text.h"
 #include "service/upload_store.h"
@@ -65,17 +65,8 @@ TEST(ServiceUploadStore, KeepsWithinItsCap) {
   EXPECT_LE(store.size_bytes(), 3 * each);
 }
 
-std::string gbk(std::string_view utf8) {
-  iconv_t cd = iconv_open("GBK", "UTF-8");
-  std::string out(utf8.size() * 2, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t in_left = utf8.size(), out_left = out.size();
-  char* dst = out.data();
-  iconv(cd, &in, &in_left, &dst, &out_left);
-  iconv_close(cd);
-  out.resize(out.size() - out_left);
-  return out;
-}
+// GBK bytes: the ANSI code page holds every GBK text in the same bytes.
+std::string gbk(std::string_view utf8) { return platform::utf8_to_ansi(utf8); }
 
 TEST(ServiceQrText, Utf8StaysAndEverythingElseIsGb18030) {
   struct Case {
