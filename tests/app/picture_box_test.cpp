@@ -4,6 +4,7 @@
 
 #include <QTest>
 #include <algorithm>
+#include <ostream>
 
 #include "pictures.h"
 
@@ -30,6 +31,10 @@ struct PlacementCase {
   Bytes (*file)(const QImage&);
   QRect shown;
 };
+
+void PrintTo(const PlacementCase& c, std::ostream* os) {
+  *os << c.what << " " << c.picture.width() << "x" << c.picture.height();
+}
 
 class PictureBoxPlacementTest : public PictureBoxTest,
                                 public ::testing::WithParamInterface<PlacementCase> {};

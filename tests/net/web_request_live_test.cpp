@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,8 @@ struct ProxyCase {
   const char* password;
   int status;
 };
+
+void PrintTo(const ProxyCase& c, std::ostream* os) { *os << c.name; }
 
 class ProxyTest : public testing::TestWithParam<ProxyCase> {};
 

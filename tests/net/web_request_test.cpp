@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,8 @@ struct MethodCase {
   const char* name;
 };
 
+void PrintTo(const MethodCase& c, std::ostream* os) { *os << c.method << " -> " << c.name; }
+
 class MethodTest : public WebRequestTest, public testing::WithParamInterface<MethodCase> {};
 
 TEST_P(MethodTest, PicksTheRowOfTheTableAndGetForOutOfRange) {
@@ -195,6 +198,8 @@ struct TimeoutCase {
   std::int32_t seconds;
   Calls expected;
 };
+
+void PrintTo(const TimeoutCase& c, std::ostream* os) { *os << c.seconds << " s"; }
 
 class TimeoutTest : public WebRequestTest, public testing::WithParamInterface<TimeoutCase> {};
 
@@ -221,6 +226,8 @@ struct HeaderCase {
   Text given;
   Text completed;
 };
+
+void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
 
 class HeaderCompletionTest : public WebRequestTest,
                              public testing::WithParamInterface<HeaderCase> {};
@@ -266,6 +273,8 @@ struct HeaderCallCase {
   Text headers;
   Calls calls;
 };
+
+void PrintTo(const HeaderCallCase& c, std::ostream* os) { *os << c.name; }
 
 class HeaderCallTest : public WebRequestTest, public testing::WithParamInterface<HeaderCallCase> {};
 
@@ -324,6 +333,8 @@ struct CookieCase {
   Text collected;
 };
 
+void PrintTo(const CookieCase& c, std::ostream* os) { *os << c.name; }
+
 class CookieCollectionTest : public WebRequestTest,
                              public testing::WithParamInterface<CookieCase> {};
 
@@ -381,6 +392,8 @@ struct ProxyCase {
   std::optional<std::int32_t> auth_mode;
   Calls before_open;
 };
+
+void PrintTo(const ProxyCase& c, std::ostream* os) { *os << c.name; }
 
 class ProxyTest : public WebRequestTest, public testing::WithParamInterface<ProxyCase> {};
 

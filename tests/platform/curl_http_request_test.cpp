@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,8 @@ struct BodyCase {
   std::string on_the_wire;
 };
 
+void PrintTo(const BodyCase& c, std::ostream* os) { *os << c.name; }
+
 class BodyTest : public CurlHttpRequestTest, public testing::WithParamInterface<BodyCase> {};
 
 TEST_P(BodyTest, SendsBytesAsTheyAreAndStringsAsUtf8) {
@@ -205,6 +208,8 @@ struct RefusedCallCase {
   std::function<CallOutcome(HttpRequest&)> call;
 };
 
+void PrintTo(const RefusedCallCase& c, std::ostream* os) { *os << c.name; }
+
 class RefusedCallTest : public testing::TestWithParam<RefusedCallCase> {};
 
 TEST_P(RefusedCallTest, FailsQuietly) {
@@ -268,6 +273,8 @@ struct SilenceCase {
   const char* name;
   const char* scheme;
 };
+
+void PrintTo(const SilenceCase& c, std::ostream* os) { *os << c.name; }
 
 class SilentServerTest : public testing::TestWithParam<SilenceCase> {};
 

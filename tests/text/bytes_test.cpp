@@ -2,11 +2,15 @@
 
 #include <climits>
 #include <optional>
+#include <ostream>
 
+#include "c_literal.h"
 #include "text/text.h"
 
 namespace varnelle {
 namespace {
+
+using testing_text::c_literal;
 
 Bytes B(const char* text) { return text_to_bytes(text); }
 
@@ -15,6 +19,10 @@ struct MidCase {
   int n;
   Bytes expected;
 };
+
+void PrintTo(const MidCase& c, std::ostream* os) {
+  *os << "start " << c.start << ", count " << c.n;
+}
 
 class BytesMidTest : public testing::TestWithParam<MidCase> {};
 
@@ -36,6 +44,16 @@ struct ReplaceBytesCase {
   std::optional<int> max_count;
   Bytes expected;
 };
+
+std::string c_literal(const Bytes& bytes) {
+  return c_literal(std::string(bytes.begin(), bytes.end()));
+}
+
+void PrintTo(const ReplaceBytesCase& c, std::ostream* os) {
+  *os << c_literal(c.bytes) << ": " << c_literal(c.old_bytes) << " -> " << c_literal(c.new_bytes)
+      << " from " << c.start;
+  if (c.max_count) *os << ", at most " << *c.max_count;
+}
 
 class ReplaceBytesTest : public testing::TestWithParam<ReplaceBytesCase> {};
 

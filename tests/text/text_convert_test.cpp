@@ -1,16 +1,30 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <climits>
+#include <iterator>
+#include <ostream>
+#include <string_view>
 
+#include "c_literal.h"
 #include "text/text.h"
 
 namespace varnelle {
 namespace {
 
+using testing_text::c_literal;
+
 struct DoubleCase {
   double value;
   Text expected;
 };
+
+// The shortest digits that read back as the same double, so neighbours such as 1e13 and
+// 9999999999999.5 keep apart.
+void PrintTo(const DoubleCase& c, std::ostream* os) {
+  char digits[32];
+  *os << std::string_view(digits, std::to_chars(digits, std::end(digits), c.value).ptr);
+}
 
 class DoubleToTextTest : public testing::TestWithParam<DoubleCase> {};
 
@@ -49,6 +63,8 @@ struct TextToIntCase {
   Text text;
   int expected;
 };
+
+void PrintTo(const TextToIntCase& c, std::ostream* os) { *os << c_literal(c.text); }
 
 class TextToIntTest : public testing::TestWithParam<TextToIntCase> {};
 

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+#include "c_literal.h"
+
 namespace varnelle {
 namespace {
+
+using testing_text::c_literal;
 
 struct RightOfLastCase {
   Text text;
@@ -11,6 +17,11 @@ struct RightOfLastCase {
   bool ignore_case;
   Text expected;
 };
+
+void PrintTo(const RightOfLastCase& c, std::ostream* os) {
+  *os << c_literal(c.text) << " after the last " << c_literal(c.separator);
+  if (!c.ignore_case) *os << ", case-sensitive";
+}
 
 class TextRightOfLastTest : public testing::TestWithParam<RightOfLastCase> {};
 
@@ -45,6 +56,8 @@ struct HeaderCase {
   Text name;
   Text value;
 };
+
+void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c_literal(c.line); }
 
 class HeaderLineTest : public testing::TestWithParam<HeaderCase> {};
 
@@ -89,6 +102,12 @@ struct BetweenCase {
   Text expected;
 };
 
+void PrintTo(const BetweenCase& c, std::ostream* os) {
+  *os << c_literal(c.text) << " between " << c_literal(c.begin) << " and " << c_literal(c.end)
+      << " from " << c.start;
+  if (c.ignore_case) *os << ", ignoring case";
+}
+
 class TextBetweenTest : public testing::TestWithParam<BetweenCase> {};
 
 TEST_P(TextBetweenTest, CutsBetweenTheFirstMarkersFromStart) {
@@ -125,6 +144,11 @@ struct DedupCase {
   bool by_separator;
   Text expected;
 };
+
+void PrintTo(const DedupCase& c, std::ostream* os) {
+  *os << c_literal(c.text) << (c.by_separator ? " split at " : " per character, joined by ")
+      << c_literal(c.separator);
+}
 
 class DedupJoinTest : public testing::TestWithParam<DedupCase> {};
 

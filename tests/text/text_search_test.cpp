@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 
+#include "c_literal.h"
 #include "text/text.h"
 
 namespace varnelle {
 namespace {
+
+using testing_text::c_literal;
 
 // Byte escapes are closed with "" before a following hex digit: "\xB0" "A", not "\xB0A".
 
@@ -16,6 +20,11 @@ struct FindCase {
   bool ignore_case;
   int expected;
 };
+
+void PrintTo(const FindCase& c, std::ostream* os) {
+  *os << c_literal(c.needle) << " in " << c_literal(c.text) << " from " << c.start;
+  if (c.ignore_case) *os << ", ignoring case";
+}
 
 class FindTextTest : public testing::TestWithParam<FindCase> {};
 
@@ -62,6 +71,12 @@ struct FindReverseCase {
   int expected;
 };
 
+void PrintTo(const FindReverseCase& c, std::ostream* os) {
+  *os << c_literal(c.needle) << " in " << c_literal(c.text);
+  if (c.limit) *os << " before " << *c.limit;
+  if (c.ignore_case) *os << ", ignoring case";
+}
+
 class FindTextReverseTest : public testing::TestWithParam<FindReverseCase> {};
 
 TEST_P(FindTextReverseTest, FindsLastOccurrenceWhollyBeforeTheLimit) {
@@ -95,6 +110,13 @@ struct ReplaceCase {
   bool case_sensitive;
   Text expected;
 };
+
+void PrintTo(const ReplaceCase& c, std::ostream* os) {
+  *os << c_literal(c.text) << ": " << c_literal(c.old_text) << " -> " << c_literal(c.new_text)
+      << " from " << c.start;
+  if (c.max_count) *os << ", at most " << *c.max_count;
+  if (!c.case_sensitive) *os << ", ignoring case";
+}
 
 class ReplaceTextTest : public testing::TestWithParam<ReplaceCase> {};
 
@@ -137,6 +159,11 @@ struct SplitCase {
   std::optional<int> max_count;
   TextList expected;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* os) {
+  *os << c_literal(c.text) << " at " << c_literal(c.separator);
+  if (c.max_count) *os << ", at most " << *c.max_count;
+}
 
 class SplitTextTest : public testing::TestWithParam<SplitCase> {};
 

@@ -1,15 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+#include "c_literal.h"
 #include "text/text.h"
 
 namespace varnelle {
 namespace {
+
+using testing_text::c_literal;
 
 struct SpacesCase {
   Text text;
   Text trimmed;
   Text without_spaces;
 };
+
+void PrintTo(const SpacesCase& c, std::ostream* os) { *os << c_literal(c.text); }
 
 class SpacesTest : public testing::TestWithParam<SpacesCase> {};
 
