@@ -1,6 +1,7 @@
 #include "qr_fixture.h"
 
-#include <png.h>
+#include "tests/image/image_fixtures.h"
+
 #include <qrencode.h>
 
 #include <algorithm>
@@ -12,7 +13,6 @@
 #include <stdexcept>
 
 // jpeglib.h needs FILE and size_t declared first.
-#include <jpeglib.h>
 
 namespace varnelle::service::testing {
 namespace {
@@ -80,46 +80,20 @@ void Canvas::draw(const QrSymbol& symbol, double cx, double cy, double module_px
   }
 }
 
+// The canvas as the image tests' frames, so one set of encoders serves every test.
+image::Frame to_frame(const Canvas& canvas) {
+  image::Frame frame{canvas.width, canvas.height, {}, 0};
+  frame.rgba.reserve(canvas.gray.size() * 4);
+  for (std::uint8_t g : canvas.gray) frame.rgba.insert(frame.rgba.end(), {g, g, g, 255});
+  return frame;
+}
+
 std::vector<std::uint8_t> png_bytes(const Canvas& canvas) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = canvas.width;
-  image.height = canvas.height;
-  image.format = PNG_FORMAT_GRAY;
-  png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&image, nullptr, &size, 0, canvas.gray.data(), 0, nullptr))
-    throw std::runtime_error("png size failed");
-  std::vector<std::uint8_t> out(size);
-  if (!png_image_write_to_memory(&image, out.data(), &size, 0, canvas.gray.data(), 0, nullptr))
-    throw std::runtime_error("png write failed");
-  out.resize(size);
-  return out;
+  return image::fixtures::encode_png(to_frame(canvas));
 }
 
 std::vector<std::uint8_t> jpeg_bytes(const Canvas& canvas, int quality) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr jerr{};
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = canvas.width;
-  cinfo.image_height = canvas.height;
-  cinfo.input_components = 1;
-  cinfo.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(&canvas.gray[cinfo.next_scanline * canvas.width]);
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  std::vector<std::uint8_t> out(buffer, buffer + size);
-  jpeg_destroy_compress(&cinfo);
-  std::free(buffer);
-  return out;
+  return image::fixtures::encode_jpeg(to_frame(canvas), quality, image::fixtures::JpegColour::grey);
 }
 
 std::vector<std::uint8_t> qr_png(std::string_view bytes, QrMarker marker) {
