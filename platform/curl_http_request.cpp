@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -38,6 +39,31 @@ constexpr std::int32_t kIgnoreBadDate = 0x2000;
 void init_curl_once() {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// ---- What exchanges of one thread share ------------------------------------------------------
+
+struct ShareDeleter {
+  void operator()(CURLSH* share) const { curl_share_cleanup(share); }
+};
+using ShareHandle = std::shared_ptr<CURLSH>;
+
+// What a browser keeps between pages: name lookups and TLS sessions, so a fresh object to a server
+// an earlier one reached resumes the session instead of a full handshake. Connections are not
+// shared: an idle one would outlive every object and keep its server waiting on it. The share has
+// no lock callbacks and so belongs to one thread: an object uses it only for exchanges on the
+// thread that made it. Each object holds the share, so it outlives its thread while in use.
+const ShareHandle& this_threads_share() {
+  thread_local const ShareHandle share = [] {
+    init_curl_once();
+    CURLSH* handle = curl_share_init();
+    if (handle) {
+      curl_share_setopt(handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+      curl_share_setopt(handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    }
+    return ShareHandle(handle, ShareDeleter());
+  }();
+  return share;
 }
 
 // ---- Trust -------------------------------------------------------------------------------------
@@ -246,6 +272,7 @@ int watch_progress(void* pointer, curl_off_t, curl_off_t downloaded, curl_off_t 
 
 struct CurlHttpRequest::State {
   CURL* curl = nullptr;
+  ShareHandle share;  // of the thread that made the object
 
   // Kept for the object's life.
   std::int32_t resolve_timeout_ms = 0;
@@ -316,6 +343,13 @@ struct CurlHttpRequest::State {
     }
   }
 
+  // The thread's caches, unless certificate checks are relaxed. An object used on a thread other
+  // than its own gives the share up for good.
+  CURLSH* share_for_this_exchange() {
+    if (share && share != this_threads_share()) share.reset();
+    return tls.ignore_flags == 0 ? share.get() : nullptr;
+  }
+
   bool perform(const char* body_data, size_t body_size) {
     curl_easy_reset(curl);  // keeps the connection and TLS session caches
     Transfer transfer;
@@ -379,7 +413,11 @@ struct CurlHttpRequest::State {
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, server_lines.get());
     set_method_and_body(body_data, body_size);
 
+    // Attached for the exchange only, so the handle never holds the share between exchanges.
+    CURLSH* caches = share_for_this_exchange();
+    if (caches) curl_easy_setopt(curl, CURLOPT_SHARE, caches);
     CURLcode outcome = curl_easy_perform(curl);
+    if (caches) curl_easy_setopt(curl, CURLOPT_SHARE, nullptr);
     long code = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
     // A redirect to a scheme that is not allowed (https to http) is not followed: the redirect
@@ -397,6 +435,7 @@ struct CurlHttpRequest::State {
 CurlHttpRequest::CurlHttpRequest(TrustStoreLoading trust) : state_(std::make_unique<State>()) {
   init_curl_once();
   state_->curl = curl_easy_init();
+  state_->share = this_threads_share();
   state_->tls.loading = trust;
 }
 

@@ -7,6 +7,10 @@
 // Trust: the system's CA bundle plus whatever SSL_CERT_FILE and SSL_CERT_DIR name, loaded once per
 // process and shared by every object. Certificates are verified unless option 4 says which errors
 // to ignore.
+//
+// Objects made on one thread share name lookups and TLS sessions, as a browser's pages do, so the
+// next object to the same server resumes the session. Exchanges with relaxed certificate checks
+// take no part in that.
 
 #include <memory>
 

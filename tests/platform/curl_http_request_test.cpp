@@ -5,6 +5,7 @@
 #include <chrono>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "test_servers/silent_server.h"
@@ -196,6 +197,16 @@ TEST(CurlHttpRequestTrust, IgnoresOnlyTheCertificateErrorsOptionFourNames) {
   EXPECT_FALSE(request.exchange("GET", untrusted->url("/echo")));
 }
 
+TEST(CurlHttpRequestTrust, ALenientObjectLeavesNoConnectionOrSessionForAVerifyingOne) {
+  auto untrusted = TestWebServer::https(TestPki::instance().untrusted_server());
+  Request lenient;
+  ASSERT_TRUE(lenient.option(kOptionSslErrorIgnoreFlags, Variant(std::int32_t{0x3300})));
+  ASSERT_TRUE(lenient.exchange("GET", untrusted->url("/echo")));
+  Request verifying;
+  EXPECT_FALSE(verifying.exchange("GET", untrusted->url("/echo")));
+  EXPECT_EQ(untrusted->tls_resumptions(), 0);
+}
+
 TEST(CurlHttpRequestOptions, DefaultsAreRedirectsOnAndCertificatesChecked) {
   CurlHttpRequest request;
   EXPECT_EQ(request.get_Option(kOptionEnableRedirects), call_ok(Variant(true)));
@@ -258,6 +269,26 @@ TEST_F(CurlHttpRequestTest, RefusedHeaderSetsNothing) {
   ASSERT_TRUE(request_.send());
   EXPECT_TRUE(server_->seen().back().header("X-Bad").empty());
   EXPECT_TRUE(server_->seen().back().header("Injected").empty());
+}
+
+TEST_F(CurlHttpRequestTest, FreshObjectsOfOneThreadResumeTheTlsSession) {
+  ASSERT_TRUE(request_.exchange("GET", server_->url("/echo")));
+  Request next;
+  ASSERT_TRUE(next.exchange("GET", server_->url("/echo")));
+  EXPECT_EQ(server_->tls_handshakes(), 2);
+  EXPECT_EQ(server_->tls_resumptions(), 1);
+}
+
+TEST_F(CurlHttpRequestTest, WorksOnAThreadOtherThanTheOneThatMadeIt) {
+  ASSERT_TRUE(request_.exchange("GET", server_->url("/echo")));
+  std::thread([&] {
+    EXPECT_TRUE(request_.exchange("GET", server_->url("/echo")));
+    Request own;
+    EXPECT_TRUE(own.exchange("GET", server_->url("/echo")));
+  }).join();
+  ASSERT_TRUE(request_.exchange("GET", server_->url("/echo")));
+  EXPECT_EQ(request_.status(), 200);
+  EXPECT_EQ(server_->seen().size(), 4u);
 }
 
 using Clock = std::chrono::steady_clock;

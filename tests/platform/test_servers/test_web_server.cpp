@@ -141,4 +141,14 @@ std::vector<SeenRequest> TestWebServer::seen() const {
   return impl_->seen;
 }
 
+long TestWebServer::tls_handshakes() const {
+  auto* tls = dynamic_cast<httplib::SSLServer*>(impl_->server.get());
+  return tls ? SSL_CTX_sess_accept_good(tls->ssl_context()) : 0;
+}
+
+long TestWebServer::tls_resumptions() const {
+  auto* tls = dynamic_cast<httplib::SSLServer*>(impl_->server.get());
+  return tls ? SSL_CTX_sess_hits(tls->ssl_context()) : 0;
+}
+
 }  // namespace varnelle::test

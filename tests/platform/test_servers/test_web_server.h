@@ -37,6 +37,9 @@ class TestWebServer {
   int port() const;
   std::string url(const std::string& path_and_query) const;
   std::vector<SeenRequest> seen() const;
+  // TLS handshakes completed so far, and how many of them resumed an earlier session (https only).
+  long tls_handshakes() const;
+  long tls_resumptions() const;
 
  private:
   struct Impl;
