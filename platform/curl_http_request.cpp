@@ -343,11 +343,11 @@ struct CurlHttpRequest::State {
     }
   }
 
-  // The thread's caches, unless certificate checks are relaxed. An object used on a thread other
-  // than its own gives the share up for good.
+  // An object used on a thread other than its own gives the share up for good: attaching it again
+  // would orphan the session cache the handle made for itself meanwhile.
   CURLSH* share_for_this_exchange() {
     if (share && share != this_threads_share()) share.reset();
-    return tls.ignore_flags == 0 ? share.get() : nullptr;
+    return share.get();
   }
 
   bool perform(const char* body_data, size_t body_size) {
@@ -403,7 +403,7 @@ struct CurlHttpRequest::State {
     if (tls.ignore_flags & kIgnoreWrongName) curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
     if (tls.ignore_flags != 0) {
       // curl cannot tell a leniently verified connection or TLS session from a verified one:
-      // neither may be reused by a later exchange.
+      // neither may be reused by a later exchange, of this object or of any other.
       curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
       curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
       curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 0L);

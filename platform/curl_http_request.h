@@ -9,8 +9,8 @@
 // to ignore.
 //
 // Objects made on one thread share name lookups and TLS sessions, as a browser's pages do, so the
-// next object to the same server resumes the session. Exchanges with relaxed certificate checks
-// take no part in that.
+// next object to the same server resumes the session. An exchange with relaxed certificate checks
+// neither resumes a session nor leaves one behind.
 
 #include <memory>
 
