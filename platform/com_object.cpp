@@ -20,7 +20,6 @@ T CallResult::read(Convert convert) const {
 }
 
 Text CallResult::text() const { return read<Text>(variant_to_text); }
-std::u16string CallResult::wide() const { return read<std::u16string>(variant_to_wide); }
 double CallResult::number() const { return read<double>(variant_to_number); }
 bool CallResult::boolean() const { return read<bool>(variant_to_bool); }
 Bytes CallResult::bytes() const { return read<Bytes>(variant_to_bytes); }

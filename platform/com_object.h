@@ -38,7 +38,6 @@ class CallResult {
 
   bool succeeded() const { return outcome_.has_value(); }
   Text text() const;
-  std::u16string wide() const;
   double number() const;
   bool boolean() const;
   Bytes bytes() const;
